@@ -1,0 +1,72 @@
+#include "TitlePattern.h"
+
+#include <QStringIterator>
+
+namespace {
+// Outside the Unicode range, so no title character can equal them.
+constexpr char32_t AnyRun = 0x110000; // %
+constexpr char32_t AnyOne = 0x110001; // _
+
+inline char32_t fold(char32_t c) { return QChar::toCaseFolded(c); }
+
+// The code point at UTF-16 offset i and the offset after it.
+inline char32_t codePointAt(QStringView s, qsizetype i, qsizetype *next) {
+    const char16_t hi = s[i].unicode();
+    if (QChar::isHighSurrogate(hi) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
+        *next = i + 2;
+        return QChar::surrogateToUcs4(hi, s[i + 1].unicode());
+    }
+    *next = i + 1;
+    return hi;
+}
+} // namespace
+
+TitlePattern::TitlePattern(const QString &pattern) : m_pattern(pattern) {
+    QStringIterator it(pattern);
+    while (it.hasNext()) {
+        const char32_t c = it.next();
+        if (c == U'%') {
+            // Runs of % mean the same as one.
+            if (m_codes.empty() || m_codes.back() != AnyRun)
+                m_codes.push_back(AnyRun);
+        } else if (c == U'_') {
+            m_codes.push_back(AnyOne);
+        } else {
+            m_codes.push_back(fold(c));
+        }
+    }
+}
+
+// Greedy matching that remembers only the last "%": when a later part fails,
+// the run of that "%" grows by one character and matching resumes after it.
+// Earlier "%" never need revisiting, which bounds the work by n * m.
+bool TitlePattern::matches(QStringView title) const {
+    const std::size_t m = m_codes.size();
+    std::size_t p = 0;
+    qsizetype t = 0;
+    std::size_t starP = 0;
+    qsizetype starT = -1;
+    const qsizetype n = title.size();
+    while (t < n) {
+        qsizetype next;
+        const char32_t c = codePointAt(title, t, &next);
+        if (p < m && m_codes[p] == AnyRun) {
+            starP = p++;
+            starT = t;
+            continue;
+        }
+        if (p < m && (m_codes[p] == AnyOne || m_codes[p] == fold(c))) {
+            ++p;
+            t = next;
+            continue;
+        }
+        if (starT < 0)
+            return false;
+        p = starP + 1;
+        codePointAt(title, starT, &starT);
+        t = starT;
+    }
+    while (p < m && m_codes[p] == AnyRun)
+        ++p;
+    return p == m;
+}
