@@ -1,20 +1,20 @@
 #pragma once
 
-#include <QLatin1StringView>
+#include <QString>
 
 // Column names of the note table. Names are matched without regard to case,
 // so any spelling of these reaches the same column.
 namespace NoteColumns {
-inline constexpr QLatin1StringView Table{"delphi"};
-inline constexpr QLatin1StringView NodeId{"NodeId"};
-inline constexpr QLatin1StringView ParentId{"ParentId"};
-inline constexpr QLatin1StringView Title{"Title"};
-inline constexpr QLatin1StringView Type{"type"};
-inline constexpr QLatin1StringView Info{"info"};
-inline constexpr QLatin1StringView DemoInfo{"Demoinfo"};
-inline constexpr QLatin1StringView RichInfo{"Richinfo"};
-inline constexpr QLatin1StringView CreateTime{"CreateTime"};
-inline constexpr QLatin1StringView Read{"Read"};
-inline constexpr QLatin1StringView Shuqian{"shuqian"};
-inline constexpr QLatin1StringView Turn{"Turn"};
+inline const QString Table = QStringLiteral("delphi");
+inline const QString NodeId = QStringLiteral("NodeId");
+inline const QString ParentId = QStringLiteral("ParentId");
+inline const QString Title = QStringLiteral("Title");
+inline const QString Type = QStringLiteral("type");
+inline const QString Info = QStringLiteral("info");
+inline const QString DemoInfo = QStringLiteral("Demoinfo");
+inline const QString RichInfo = QStringLiteral("Richinfo");
+inline const QString CreateTime = QStringLiteral("CreateTime");
+inline const QString Read = QStringLiteral("Read");
+inline const QString Shuqian = QStringLiteral("shuqian");
+inline const QString Turn = QStringLiteral("Turn");
 } // namespace NoteColumns

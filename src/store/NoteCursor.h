@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NoteTable.h"
 #include "RowFilter.h"
 
 #include <QDate>

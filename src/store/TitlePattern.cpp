@@ -1,6 +1,5 @@
 #include "TitlePattern.h"
 
-#include <QStringIterator>
 
 namespace {
 // Outside the Unicode range, so no title character can equal them.
@@ -22,9 +21,8 @@ inline char32_t codePointAt(QStringView s, qsizetype i, qsizetype *next) {
 } // namespace
 
 TitlePattern::TitlePattern(const QString &pattern) : m_pattern(pattern) {
-    QStringIterator it(pattern);
-    while (it.hasNext()) {
-        const char32_t c = it.next();
+    for (qsizetype i = 0; i < pattern.size();) {
+        const char32_t c = codePointAt(pattern, i, &i);
         if (c == U'%') {
             // Runs of % mean the same as one.
             if (m_codes.empty() || m_codes.back() != AnyRun)

@@ -1,0 +1,315 @@
+#include "NoteTable.h"
+
+#include "NoteColumns.h"
+#include "StoreError.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+
+namespace {
+QString folded(QStringView name) { return name.toString().toCaseFolded(); }
+
+QString quoteIdentifier(const QString &name) {
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+bool isLongText(const QString &foldedName) {
+    return foldedName == folded(NoteColumns::Info) || foldedName == folded(NoteColumns::DemoInfo) ||
+           foldedName == folded(NoteColumns::RichInfo);
+}
+} // namespace
+
+NoteTable::NoteTable(QObject *parent) : QObject(parent) {}
+
+NoteTable::~NoteTable() = default;
+
+void NoteTable::fail(const QString &what, const QString &detail) const {
+    throw StoreError(detail.isEmpty() ? what : what + QStringLiteral("：") + detail);
+}
+
+int NoteTable::columnIndex(QStringView name) const {
+    return m_columnByFoldedName.value(folded(name), -1);
+}
+
+QString NoteTable::quoted(int column) const { return quoteIdentifier(m_columns.at(column)); }
+
+QString NoteTable::selectList() const {
+    QStringList parts;
+    for (int c : m_loadedColumns)
+        parts << quoted(c);
+    return parts.join(u',');
+}
+
+void NoteTable::open(const QSqlDatabase &db, const QString &table, const QString &whereColumn,
+                     const QVariant &whereValue, bool lazyLongTexts) {
+    emit aboutToReset();
+    m_open = false;
+    m_rowList.clear();
+    m_rows.clear();
+    m_byKey.clear();
+    m_cachedRow = nullptr;
+    m_columns.clear();
+    m_columnByFoldedName.clear();
+    m_lazy.clear();
+    m_loadedColumns.clear();
+    m_keyColumn = -1;
+
+    // The reset must reach the listeners whatever happens below.
+    struct ResetAtEnd {
+        NoteTable *t;
+        ~ResetAtEnd() { emit t->resetDone(); }
+    } resetAtEnd{this};
+
+    m_db = db;
+    m_table = table;
+    if (!db.isOpen())
+        fail(tr("数据库没有打开"), {});
+
+    // The column list comes from the table itself: extra columns are read
+    // and kept, and any spelling of a column name is accepted.
+    {
+        QSqlQuery info(db);
+        if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table))))
+            fail(tr("无法读取表 %1").arg(table), info.lastError().text());
+        while (info.next())
+            m_columns << info.value(1).toString();
+        if (m_columns.isEmpty()) {
+            // An empty answer also comes from a file that is no database at
+            // all; a plain statement tells which it is.
+            QSqlQuery probe(db);
+            if (!probe.exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 0").arg(quoteIdentifier(table))))
+                fail(tr("无法读取表 %1").arg(table), probe.lastError().text());
+            fail(tr("表 %1 没有列").arg(table), {});
+        }
+    }
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_columnByFoldedName.insert(folded(m_columns[c]), c);
+    for (auto required : {NoteColumns::NodeId, NoteColumns::ParentId, NoteColumns::Title,
+                          NoteColumns::Type}) {
+        if (columnIndex(required) < 0)
+            fail(tr("表 %1 缺少列 %2").arg(table, required), {});
+    }
+    m_keyColumn = columnIndex(NoteColumns::NodeId);
+    m_lazy.assign(m_columns.size(), false);
+    for (int c = 0; c < m_columns.size(); ++c) {
+        m_lazy[c] = lazyLongTexts && isLongText(folded(m_columns[c]));
+        if (!m_lazy[c])
+            m_loadedColumns.push_back(c);
+    }
+
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoteIdentifier(table));
+    int whereIndex = -1;
+    if (!whereColumn.isEmpty()) {
+        whereIndex = columnIndex(whereColumn);
+        if (whereIndex < 0)
+            fail(tr("表 %1 缺少列 %2").arg(table, whereColumn), {});
+        sql += QStringLiteral(" WHERE %1=?").arg(quoted(whereIndex));
+    }
+
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+    if (whereIndex >= 0)
+        q.addBindValue(whereValue);
+    if (!q.exec())
+        fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+
+    const int loaded = int(m_loadedColumns.size());
+    std::vector<std::unique_ptr<NoteRow>> rows;
+    while (q.next()) {
+        auto row = std::make_unique<NoteRow>();
+        row->seq = m_nextSeq++;
+        row->values.resize(m_columns.size());
+        for (int i = 0; i < loaded; ++i)
+            row->values[m_loadedColumns[i]] = q.value(i);
+        rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid())
+        fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+
+    m_rows = std::move(rows);
+    m_rowList.reserve(m_rows.size());
+    m_byKey.reserve(qsizetype(m_rows.size()));
+    for (auto &row : m_rows) {
+        m_rowList.push_back(row.get());
+        const QVariant &k = row->values[m_keyColumn];
+        if (!k.isNull())
+            m_byKey.insert(k.toLongLong(), row.get());
+    }
+    m_open = true;
+}
+
+void NoteTable::close() {
+    emit aboutToReset();
+    m_open = false;
+    m_rowList.clear();
+    m_rows.clear();
+    m_byKey.clear();
+    m_cachedRow = nullptr;
+    emit resetDone();
+}
+
+NoteRow *NoteTable::findByKey(qint64 nodeId) const { return m_byKey.value(nodeId, nullptr); }
+
+qint64 NoteTable::key(const NoteRow *row) const {
+    return row->values[m_keyColumn].toLongLong();
+}
+
+QVariant NoteTable::value(const NoteRow *row, int column) const {
+    if (column < 0 || column >= int(m_columns.size()))
+        return {};
+    if (!m_lazy[column])
+        return row->values[column];
+    if (m_cachedRow != row) {
+        // Fetch all long texts of the row at once: a display reads them together.
+        std::vector<int> lazyColumns;
+        QStringList names;
+        for (int c = 0; c < int(m_columns.size()); ++c) {
+            if (m_lazy[c]) {
+                lazyColumns.push_back(c);
+                names << quoted(c);
+            }
+        }
+        QSqlQuery q(m_db);
+        q.setForwardOnly(true);
+        q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3=?")
+                      .arg(names.join(u','), quoteIdentifier(m_table), quoted(m_keyColumn)));
+        q.addBindValue(row->values[m_keyColumn]);
+        if (!q.exec())
+            fail(tr("无法读取记录"), q.lastError().text());
+        m_cachedValues.assign(m_columns.size(), QVariant());
+        if (q.next()) {
+            for (int i = 0; i < int(lazyColumns.size()); ++i)
+                m_cachedValues[lazyColumns[i]] = q.value(i);
+        }
+        m_cachedRow = row;
+    }
+    return m_cachedValues[column];
+}
+
+// Brings the in-memory row to what the table now holds (defaults, the key
+// given by the database, the column types it chose).
+void NoteTable::readBack(NoteRow *row, const QString &whereSql, const QVariant &key) const {
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                  .arg(selectList(), quoteIdentifier(m_table), whereSql));
+    q.addBindValue(key);
+    if (q.exec() && q.next()) {
+        for (int i = 0; i < int(m_loadedColumns.size()); ++i)
+            row->values[m_loadedColumns[i]] = q.value(i);
+    }
+}
+
+NoteRow *NoteTable::insert(const QHash<int, QVariant> &values) {
+    if (!m_open)
+        fail(tr("数据集没有打开"), {});
+    QStringList names, marks;
+    QList<int> columns = values.keys();
+    std::sort(columns.begin(), columns.end());
+    for (int c : columns) {
+        names << quoted(c);
+        marks << QStringLiteral("?");
+    }
+    QSqlQuery q(m_db);
+    const QString sql = columns.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_table))
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(quoteIdentifier(m_table), names.join(u','), marks.join(u','));
+    if (!q.prepare(sql))
+        fail(tr("保存失败"), q.lastError().text());
+    for (int c : columns)
+        q.addBindValue(values.value(c));
+    if (!q.exec())
+        fail(tr("保存失败"), q.lastError().text());
+    const QVariant rowid = q.lastInsertId();
+
+    auto owned = std::make_unique<NoteRow>();
+    NoteRow *row = owned.get();
+    row->seq = m_nextSeq++;
+    row->values.resize(m_columns.size());
+    for (int c : columns)
+        if (!m_lazy[c])
+            row->values[c] = values.value(c);
+    readBack(row, QStringLiteral("rowid=?"), rowid);
+    m_rows.push_back(std::move(owned));
+    m_rowList.push_back(row);
+    const QVariant &k = row->values[m_keyColumn];
+    if (!k.isNull())
+        m_byKey.insert(k.toLongLong(), row);
+    emit rowAppended(row);
+    return row;
+}
+
+void NoteTable::update(NoteRow *row, const QHash<int, QVariant> &values) {
+    if (!m_open)
+        fail(tr("数据集没有打开"), {});
+    if (values.isEmpty())
+        return;
+    QList<int> columns = values.keys();
+    std::sort(columns.begin(), columns.end());
+    QStringList sets;
+    for (int c : columns)
+        sets << quoted(c) + QStringLiteral("=?");
+    QSqlQuery q(m_db);
+    if (!q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                       .arg(quoteIdentifier(m_table), sets.join(u','), quoted(m_keyColumn))))
+        fail(tr("保存失败"), q.lastError().text());
+    for (int c : columns)
+        q.addBindValue(values.value(c));
+    const QVariant oldKey = row->values[m_keyColumn];
+    q.addBindValue(oldKey);
+    if (!q.exec())
+        fail(tr("保存失败"), q.lastError().text());
+    if (q.numRowsAffected() == 0)
+        fail(tr("保存失败"), tr("记录已不在数据库中"));
+
+    if (m_cachedRow == row)
+        m_cachedRow = nullptr;
+    for (int c : columns)
+        if (!m_lazy[c])
+            row->values[c] = values.value(c);
+    const QVariant newKey = values.contains(m_keyColumn) ? values.value(m_keyColumn) : oldKey;
+    readBack(row, quoted(m_keyColumn) + QStringLiteral("=?"), newKey);
+    if (row->values[m_keyColumn] != oldKey) {
+        m_byKey.remove(oldKey.toLongLong());
+        m_byKey.insert(row->values[m_keyColumn].toLongLong(), row);
+    }
+    emit rowChanged(row, columns);
+}
+
+void NoteTable::remove(NoteRow *row) {
+    if (!m_open)
+        fail(tr("数据集没有打开"), {});
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2=?")
+                  .arg(quoteIdentifier(m_table), quoted(m_keyColumn)));
+    q.addBindValue(row->values[m_keyColumn]);
+    if (!q.exec())
+        fail(tr("删除失败"), q.lastError().text());
+
+    emit rowAboutToBeRemoved(row);
+    if (m_cachedRow == row)
+        m_cachedRow = nullptr;
+    const QVariant &k = row->values[m_keyColumn];
+    if (!k.isNull() && m_byKey.value(k.toLongLong()) == row)
+        m_byKey.remove(k.toLongLong());
+    // Rows stay in ascending seq order, so the place is found by halving.
+    auto it = std::lower_bound(m_rowList.begin(), m_rowList.end(), row,
+                               [](const NoteRow *a, const NoteRow *b) { return a->seq < b->seq; });
+    if (it != m_rowList.end() && *it == row)
+        m_rowList.erase(it);
+    auto owned = std::find_if(m_rows.begin(), m_rows.end(),
+                              [row](const auto &p) { return p.get() == row; });
+    std::unique_ptr<NoteRow> keep;
+    if (owned != m_rows.end()) {
+        keep = std::move(*owned);
+        m_rows.erase(owned);
+    }
+    emit rowRemoved(row);
+}
