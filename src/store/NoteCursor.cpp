@@ -135,6 +135,8 @@ void NoteCursor::setFilter(const QString &text) {
 void NoteCursor::setFiltered(bool on) {
     if (on == m_filtered)
         return;
+    if (on && isOpen() && !m_filter.isEmpty() && m_table->columnIndex(m_filter.column()) < 0)
+        throw StoreError(tr("过滤条件中的列 %1 不存在").arg(m_filter.column()));
     m_filtered = on;
     emit aboutToReset();
     rebuild();

@@ -12,10 +12,12 @@
 #include "store/NoteColumns.h"
 #include "store/NoteTable.h"
 #include "store/RowFilter.h"
+#include "store/StoreError.h"
 #include "store/UDM.h"
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
