@@ -147,6 +147,7 @@ void NoteTable::open(const QSqlDatabase &db, const QString &table, const QString
 void NoteTable::close() {
     emit aboutToReset();
     m_open = false;
+    m_db = QSqlDatabase();
     m_rowList.clear();
     m_rows.clear();
     m_byKey.clear();
@@ -267,7 +268,7 @@ void NoteTable::update(NoteRow *row, const QHash<int, QVariant> &values) {
     if (!q.exec())
         fail(tr("保存失败"), q.lastError().text());
     if (q.numRowsAffected() == 0)
-        fail(tr("保存失败"), tr("记录已不在数据库中"));
+        throw RowGoneError(tr("保存失败：记录已不在数据库中"));
 
     if (m_cachedRow == row)
         m_cachedRow = nullptr;

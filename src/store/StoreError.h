@@ -14,3 +14,10 @@ public:
 private:
     QString m_message;
 };
+
+// The row a write was meant for is no longer in the file (another program
+// deleted it).
+class RowGoneError : public StoreError {
+public:
+    using StoreError::StoreError;
+};

@@ -82,6 +82,9 @@ TDM::~TDM() {
     FDMemReg.close();
     FDshuqian.close();
     FDQuery1.close();
+    // The connection can only go once nothing holds it any more.
+    FDQuery1.setConnection(QSqlDatabase());
+    FDshuqian.setConnection(QSqlDatabase());
     FDConnection1.Disconnect();
     if (DM == this)
         DM = nullptr;

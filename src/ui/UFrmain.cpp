@@ -599,7 +599,11 @@ void TFrmain::cxDBTreeList1Click() {
         return; // the row is gone: no other row is touched
     q.edit();
     q.setField(C::Read, count + 1);
-    q.post();
+    try {
+        q.post();
+    } catch (const RowGoneError &) {
+        // Deleted by another program meanwhile: there is nothing to count.
+    }
 }
 
 void TFrmain::cxDBTreeList2Click() {
