@@ -2,6 +2,8 @@
 #include "ui/QuillboxApplication.h"
 #include "ui/UFrmain.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <memory>
 
 int main(int argc, char *argv[]) {
@@ -9,6 +11,12 @@ int main(int argc, char *argv[]) {
     // No application name is set: the default error box is captioned with
     // the executable's file name.
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLBOX_VERSION));
+    // The toolkit's own words (message-box buttons, edit menus) in Chinese,
+    // like the rest of the program.
+    QTranslator qtChinese;
+    if (qtChinese.load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtChinese);
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/icons/quillbox.svg")));
 
     // The data module first: the main window's trees attach to its record

@@ -53,6 +53,10 @@ public:
 signals:
     void userEdited();
 
+protected:
+    // The editor's own menu, in the program's language.
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
 private:
     class ProgramChange;
 
