@@ -32,6 +32,33 @@ void NoteQuery::open() {
     m_ownTable->open(m_db, m_tableName, m_whereColumn, m_whereValue, m_lazy);
 }
 
+void NoteQuery::openUsing(const NoteQuery &source) {
+    NoteTable *from = source.table();
+    if (!source.isOpen() || !from || m_tableName.compare(source.m_tableName, Qt::CaseInsensitive) != 0 ||
+        !source.m_whereColumn.isEmpty()) {
+        open();
+        return;
+    }
+    cancel();
+    std::vector<qint64> keys;
+    const int key = from->keyColumn();
+    const int where = m_whereColumn.isEmpty() ? -1 : from->columnIndex(m_whereColumn);
+    if (!m_whereColumn.isEmpty() && where < 0)
+        throw StoreError(tr("表 %1 缺少列 %2").arg(m_tableName, m_whereColumn));
+    const qint64 wanted = m_whereValue.toLongLong();
+    for (NoteRow *row : from->rows()) {
+        if (where >= 0) {
+            bool ok = false;
+            const QVariant &v = row->values[where];
+            if (v.isNull() || v.toDouble(&ok) != double(wanted) || !ok)
+                continue;
+        }
+        keys.push_back(row->values[key].toLongLong());
+    }
+    attach(m_ownTable);
+    m_ownTable->openKeys(m_db, m_tableName, m_whereColumn, keys, m_lazy);
+}
+
 void NoteQuery::close() {
     cancel();
     if (m_ownTable->isOpen())

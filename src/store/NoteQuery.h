@@ -28,6 +28,11 @@ public:
     void setLazyLongTexts(bool lazy) { m_lazy = lazy; }
 
     void open();  // throws StoreError
+    // Opens the statement with the help of `source`, a query over the same
+    // table that has just read every row: the matching keys are taken from
+    // its rows, and only those rows are read from the file. The result is
+    // what open() gives, without a second scan of a large notebook.
+    void openUsing(const NoteQuery &source);
     void close() override;
     void refresh(); // runs the statement again
 

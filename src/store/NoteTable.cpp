@@ -46,6 +46,17 @@ QString NoteTable::selectList() const {
 
 void NoteTable::open(const QSqlDatabase &db, const QString &table, const QString &whereColumn,
                      const QVariant &whereValue, bool lazyLongTexts) {
+    openImpl(db, table, whereColumn, whereValue, nullptr, lazyLongTexts);
+}
+
+void NoteTable::openKeys(const QSqlDatabase &db, const QString &table, const QString &whereColumn,
+                         const std::vector<qint64> &keys, bool lazyLongTexts) {
+    openImpl(db, table, whereColumn, QVariant(), &keys, lazyLongTexts);
+}
+
+void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QString &whereColumn,
+                         const QVariant &whereValue, const std::vector<qint64> *keys,
+                         bool lazyLongTexts) {
     emit aboutToReset();
     m_open = false;
     m_rowList.clear();
@@ -101,36 +112,69 @@ void NoteTable::open(const QSqlDatabase &db, const QString &table, const QString
             m_loadedColumns.push_back(c);
     }
 
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoteIdentifier(table));
     int whereIndex = -1;
     if (!whereColumn.isEmpty()) {
         whereIndex = columnIndex(whereColumn);
         if (whereIndex < 0)
             fail(tr("表 %1 缺少列 %2").arg(table, whereColumn), {});
-        sql += QStringLiteral(" WHERE %1=?").arg(quoted(whereIndex));
     }
-
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        fail(tr("无法读取表 %1").arg(table), q.lastError().text());
-    if (whereIndex >= 0)
-        q.addBindValue(whereValue);
-    if (!q.exec())
-        fail(tr("无法读取表 %1").arg(table), q.lastError().text());
-
+    const QString select = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoteIdentifier(table));
     const int loaded = int(m_loadedColumns.size());
     std::vector<std::unique_ptr<NoteRow>> rows;
-    while (q.next()) {
-        auto row = std::make_unique<NoteRow>();
-        row->seq = m_nextSeq++;
-        row->values.resize(m_columns.size());
-        for (int i = 0; i < loaded; ++i)
-            row->values[m_loadedColumns[i]] = q.value(i);
-        rows.push_back(std::move(row));
+    auto readAll = [&](QSqlQuery &q) {
+        while (q.next()) {
+            auto row = std::make_unique<NoteRow>();
+            row->values.resize(m_columns.size());
+            for (int i = 0; i < loaded; ++i)
+                row->values[m_loadedColumns[i]] = q.value(i);
+            rows.push_back(std::move(row));
+        }
+        if (q.lastError().isValid())
+            fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+    };
+
+    if (!keys) {
+        QString sql = select;
+        if (whereIndex >= 0)
+            sql += QStringLiteral(" WHERE %1=?").arg(quoted(whereIndex));
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+        if (whereIndex >= 0)
+            q.addBindValue(whereValue);
+        if (!q.exec())
+            fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+        readAll(q);
+    } else {
+        // Read by key in batches, then put the rows in the order given.
+        constexpr std::size_t batch = 500;
+        for (std::size_t from = 0; from < keys->size(); from += batch) {
+            const std::size_t n = std::min(batch, keys->size() - from);
+            QStringList marks;
+            for (std::size_t i = 0; i < n; ++i)
+                marks << QStringLiteral("?");
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            if (!q.prepare(select + QStringLiteral(" WHERE %1 IN (%2)")
+                                        .arg(quoted(m_keyColumn), marks.join(u','))))
+                fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+            for (std::size_t i = 0; i < n; ++i)
+                q.addBindValue((*keys)[from + i]);
+            if (!q.exec())
+                fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+            readAll(q);
+        }
+        QHash<qint64, std::size_t> place;
+        for (std::size_t i = 0; i < keys->size(); ++i)
+            place.insert((*keys)[i], i);
+        std::stable_sort(rows.begin(), rows.end(), [&](const auto &a, const auto &b) {
+            return place.value(a->values[m_keyColumn].toLongLong()) <
+                   place.value(b->values[m_keyColumn].toLongLong());
+        });
     }
-    if (q.lastError().isValid())
-        fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+    for (auto &row : rows)
+        row->seq = m_nextSeq++;
 
     m_rows = std::move(rows);
     m_rowList.reserve(m_rows.size());

@@ -36,6 +36,11 @@ public:
     // one of the columns the notebook needs is missing or cannot be read.
     void open(const QSqlDatabase &db, const QString &table, const QString &whereColumn = {},
               const QVariant &whereValue = {}, bool lazyLongTexts = false);
+    // The same, for a table whose matching keys are already known (from a
+    // full read made a moment ago): only those rows are read, by key,
+    // instead of scanning the whole file again. `keys` are in record order.
+    void openKeys(const QSqlDatabase &db, const QString &table, const QString &whereColumn,
+                  const std::vector<qint64> &keys, bool lazyLongTexts = false);
     void close();
     bool isOpen() const { return m_open; }
 
@@ -67,6 +72,8 @@ signals:
     void rowRemoved(NoteRow *row); // still readable here; destroyed right after
 
 private:
+    void openImpl(const QSqlDatabase &db, const QString &table, const QString &whereColumn,
+                  const QVariant &whereValue, const std::vector<qint64> *keys, bool lazyLongTexts);
     QString quoted(int column) const;
     QString selectList() const;
     void readBack(NoteRow *row, const QString &whereSql, const QVariant &key) const;

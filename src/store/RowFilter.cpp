@@ -40,6 +40,10 @@ RowFilter RowFilter::parse(const QString &text) {
         f.m_column = m.captured(1);
         const QString v = m.captured(2);
         f.m_value = v.startsWith(u'\'') ? unquote(v) : v;
+        bool ok = false;
+        f.m_integer = f.m_value.toLongLong(&ok);
+        // Only the plain decimal text of a number matches that number's text.
+        f.m_valueIsInteger = ok && QString::number(f.m_integer) == f.m_value;
         return f;
     }
     throw StoreError(tr("无法识别的过滤条件：%1").arg(text));
@@ -50,7 +54,12 @@ bool RowFilter::accepts(const QVariant &value) const {
     case Kind::None:
         return true;
     case Kind::Equals:
-        return !value.isNull() && value.toString().compare(m_value, Qt::CaseInsensitive) == 0;
+        if (value.isNull())
+            return false;
+        // Whole numbers compare without turning each row's value into text.
+        if (m_valueIsInteger && (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int))
+            return value.toLongLong() == m_integer;
+        return value.toString().compare(m_value, Qt::CaseInsensitive) == 0;
     case Kind::Like:
         if (value.isNull())
             return false;

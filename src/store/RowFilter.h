@@ -29,5 +29,7 @@ private:
     QString m_text;
     QString m_column;
     QString m_value;
+    qint64 m_integer = 0;
+    bool m_valueIsInteger = false;
     TitlePattern m_pattern;
 };

@@ -136,5 +136,7 @@ void TDM::Getshuqian() {
     FDshuqian.close();
     FDshuqian.setConnection(FDConnection1.db());
     FDshuqian.setSQL(QStringLiteral("select *  from delphi where shuqian=1"));
-    FDshuqian.open();
+    // The main record set has just read every row, so the bookmarked ones are
+    // known: reading only those spares a second scan of the whole file.
+    FDshuqian.openUsing(FDQuery1);
 }
