@@ -25,6 +25,9 @@ int main(int argc, char *argv[]) {
     auto frmain = std::make_unique<TFrmain>();
     Frmain = frmain.get();
     frmain->show();
+    // A notice from the start-up stays in front of the window that follows it.
+    for (NoticeWindow *notice : dm->Tip.openNotices())
+        notice->raise();
     const int rc = QApplication::exec();
 
     // The window (with the dialogs it owns) goes before the data module.
