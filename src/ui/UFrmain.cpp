@@ -765,8 +765,11 @@ void TFrmain::RnameExecute() {
     dlg->SynMemo1->setWholeText(reg.fieldText(C::Info));
     dlg->SynMemo2->setWholeText(reg.fieldText(C::DemoInfo));
     dlg->nid = reg.fieldText(C::NodeId);
-    // The folder that holds the article, by key; a top-level article (or one
-    // whose folder the search hides) simply has none shown.
+    // The folder title as the tree shows it above the article; none for a
+    // top-level article or one whose folder the search hides. The picker
+    // itself is preset by key, from the article's own ParentId, so it shows
+    // the folder that really holds the article even when titles repeat or
+    // the search hides it; a top-level article shows none and keeps its place.
     const QModelIndex node = m_folderModel->indexOf(reg.currentRow());
     const QModelIndex parentNode = node.parent();
     dlg->id = parentNode.isValid() ? parentNode.data().toString() : QString();
@@ -835,7 +838,11 @@ void TFrmain::ShuQianExecute() {
     if (q.locate(C::NodeId, CurrentNodeId)) {
         q.edit();
         q.setField(C::Shuqian, QStringLiteral("1"));
-        q.post();
+        try {
+            q.post();
+        } catch (const RowGoneError &) {
+            // Deleted by another program meanwhile: there is nothing to flag.
+        }
     }
     refreshBookmarks();
 }
@@ -844,11 +851,15 @@ void TFrmain::ShuQianDelExecute() {
     NoteQuery &bm = DM->FDshuqian;
     if (bm.recordCount() <= 0 || !bm.currentRow())
         return;
-    // A bookmark whose article was deleted meanwhile only leaves the list.
+    // A bookmark whose article was deleted meanwhile, here or by another
+    // program, only leaves the list.
     if (DM->FDQuery1.locate(C::NodeId, bm.fieldText(C::NodeId))) {
         bm.edit();
         bm.setField(C::Shuqian, QStringLiteral("0"));
-        bm.post();
+        try {
+            bm.post();
+        } catch (const RowGoneError &) {
+        }
     }
     refreshBookmarks();
 }

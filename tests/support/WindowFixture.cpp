@@ -114,3 +114,21 @@ void WindowFixture::closeNotices() {
         n->close();
     QApplication::processEvents();
 }
+
+namespace {
+QString rowsText(const NoteTreeModel *model, const QModelIndex &parent) {
+    QStringList parts;
+    for (int r = 0, n = model->rowCount(parent); r < n; ++r) {
+        const QModelIndex child = model->index(r, 0, parent);
+        QString part = child.data().toString();
+        if (model->hasChildren(child))
+            part += u'(' + rowsText(model, child) + u')';
+        parts << part;
+    }
+    return parts.join(u' ');
+}
+} // namespace
+
+QString WindowFixture::treeText(const NoteTreeView *tree) {
+    return rowsText(tree->noteModel(), QModelIndex());
+}

@@ -60,6 +60,10 @@ public:
     bool pending(QToolButton *saveButton) const; // enabled and showing the waiting picture
     QString notices() const; // texts of the open notices, joined by "|"
     void closeNotices();
+    // A tree as text: titles in order, a row's own rows in brackets, "A(b c) D".
+    static QString treeText(const NoteTreeView *tree);
+    QString folderTree() const { return treeText(w->cxDBTreeList1); }
+    QString bookmarkTree() const { return treeText(w->cxDBTreeList2); }
 
 private:
     void click(NoteTreeView *tree, qint64 nodeId);
