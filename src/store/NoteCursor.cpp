@@ -8,6 +8,23 @@
 
 namespace {
 bool bySeq(const NoteRow *a, const NoteRow *b) { return a->seq < b->seq; }
+
+// A row, its values and the text of one value are three separate blocks of
+// memory, so a pass over 100 000 rows mostly waits for memory. Asking for
+// them some rows ahead lets those waits overlap; it changes nothing else.
+void prefetchAhead(const std::vector<NoteRow *> &rows, std::size_t i, std::size_t column) {
+    constexpr std::size_t RowAhead = 16, ValuesAhead = 8, TextAhead = 4;
+    const std::size_t n = rows.size();
+    if (i + RowAhead < n)
+        __builtin_prefetch(rows[i + RowAhead]);
+    if (i + ValuesAhead < n && column < rows[i + ValuesAhead]->values.size())
+        __builtin_prefetch(rows[i + ValuesAhead]->values.data() + column);
+    if (i + TextAhead < n && column < rows[i + TextAhead]->values.size()) {
+        const QVariant &v = rows[i + TextAhead]->values[column];
+        if (v.typeId() == QMetaType::QString)
+            __builtin_prefetch(static_cast<const QString *>(v.constData())->constData());
+    }
+}
 } // namespace
 
 NoteCursor::NoteCursor(QObject *parent) : QObject(parent) {}
@@ -88,6 +105,12 @@ bool NoteCursor::passes(const NoteRow *row) const {
         return true;
     if (m_filterColumn < 0)
         return false;
+    // A loaded value is read in place: copying every title into a QVariant
+    // of its own cost more than matching it. Long texts left in the file are
+    // null here and still come through the table.
+    const auto column = std::size_t(m_filterColumn);
+    if (column < row->values.size() && !row->values[column].isNull())
+        return m_filter.accepts(row->values[column]);
     return m_filter.accepts(m_table->value(row, m_filterColumn));
 }
 
@@ -104,9 +127,12 @@ void NoteCursor::rebuild() {
         if (!m_filtered || m_filter.isEmpty()) {
             m_visible = rows;
         } else {
-            for (NoteRow *row : rows)
-                if (passes(row))
-                    m_visible.push_back(row);
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (m_filterColumn >= 0)
+                    prefetchAhead(rows, i, std::size_t(m_filterColumn));
+                if (passes(rows[i]))
+                    m_visible.push_back(rows[i]);
+            }
         }
     }
     if (!m_current || indexOf(m_current) < 0)

@@ -6,7 +6,13 @@ namespace {
 constexpr char32_t AnyRun = 0x110000; // %
 constexpr char32_t AnyOne = 0x110001; // _
 
-inline char32_t fold(char32_t c) { return QChar::toCaseFolded(c); }
+// Titles are mostly ASCII, whose only folding is A-Z to a-z; the table
+// lookup behind QChar::toCaseFolded is a call per character.
+inline char32_t fold(char32_t c) {
+    if (c < 0x80)
+        return (c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c;
+    return QChar::toCaseFolded(c);
+}
 
 // The code point at UTF-16 offset i and the offset after it.
 inline char32_t codePointAt(QStringView s, qsizetype i, qsizetype *next) {
@@ -17,6 +23,19 @@ inline char32_t codePointAt(QStringView s, qsizetype i, qsizetype *next) {
     }
     *next = i + 1;
     return hi;
+}
+
+// The offset of the first code point at or after offset i that folds to
+// `wanted`, or the end of s.
+inline qsizetype findFolded(QStringView s, qsizetype i, char32_t wanted) {
+    const qsizetype n = s.size();
+    while (i < n) {
+        qsizetype next;
+        if (fold(codePointAt(s, i, &next)) == wanted)
+            return i;
+        i = next;
+    }
+    return n;
 }
 } // namespace
 
@@ -46,13 +65,21 @@ bool TitlePattern::matches(QStringView title) const {
     qsizetype starT = -1;
     const qsizetype n = title.size();
     while (t < n) {
-        qsizetype next;
-        const char32_t c = codePointAt(title, t, &next);
         if (p < m && m_codes[p] == AnyRun) {
             starP = p++;
             starT = t;
             continue;
         }
+        if (t == starT && p == starP + 1 && p < m && m_codes[p] < AnyRun) {
+            // Nothing matched yet after the last "%": its run takes every
+            // character before the next one that can begin the rest, so the
+            // search goes straight there instead of one character per round.
+            t = starT = findFolded(title, t, m_codes[p]);
+            if (t == n)
+                break;
+        }
+        qsizetype next;
+        const char32_t c = codePointAt(title, t, &next);
         if (p < m && (m_codes[p] == AnyOne || m_codes[p] == fold(c))) {
             ++p;
             t = next;
