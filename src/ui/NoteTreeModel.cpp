@@ -42,7 +42,6 @@ qint64 NoteTreeModel::readId(const NoteRow *row, int column) const {
 void NoteTreeModel::rebuild() {
     m_root.children.clear();
     m_pool.clear();
-    m_byRow.clear();
     m_byId.clear();
     m_waiting.clear();
     resolveColumns();
@@ -51,7 +50,6 @@ void NoteTreeModel::rebuild() {
 
     const auto &rows = m_cursor->visibleRows();
     m_pool.reserve(rows.size());
-    m_byRow.reserve(qsizetype(rows.size()));
     m_byId.reserve(qsizetype(rows.size()));
     // A row and its values are separate blocks of memory: asking for them
     // some rows ahead lets the waits for memory overlap.
@@ -70,7 +68,6 @@ void NoteTreeModel::rebuild() {
         node->row = row;
         node->id = readId(row, m_idColumn);
         node->parentId = readId(row, m_parentColumn);
-        m_byRow.insert(row, node.get());
         // The first row with a key keeps it; one lookup instead of two.
         Node *&byId = m_byId[node->id];
         if (!byId)
@@ -161,12 +158,26 @@ NoteTreeModel::Node *NoteTreeModel::nodeAt(const QModelIndex &index) const {
     return static_cast<Node *>(index.internalPointer());
 }
 
+std::vector<std::unique_ptr<NoteTreeModel::Node>>::iterator
+NoteTreeModel::poolPlace(const NoteRow *row) {
+    return std::lower_bound(m_pool.begin(), m_pool.end(), row->seq,
+                            [](const std::unique_ptr<Node> &n, quint64 seq) { return n->row->seq < seq; });
+}
+
+NoteTreeModel::Node *NoteTreeModel::nodeOf(const NoteRow *row) const {
+    if (!row)
+        return nullptr;
+    auto it = std::lower_bound(m_pool.begin(), m_pool.end(), row->seq,
+                               [](const std::unique_ptr<Node> &n, quint64 seq) { return n->row->seq < seq; });
+    return (it != m_pool.end() && (*it)->row == row) ? it->get() : nullptr;
+}
+
 NoteRow *NoteTreeModel::rowAt(const QModelIndex &index) const {
     return index.isValid() ? nodeAt(index)->row : nullptr;
 }
 
 QModelIndex NoteTreeModel::indexOf(const NoteRow *row) const {
-    return indexOfNode(m_byRow.value(row, nullptr));
+    return indexOfNode(nodeOf(row));
 }
 
 qint64 NoteTreeModel::nodeIdAt(const QModelIndex &index) const {
@@ -294,8 +305,7 @@ void NoteTreeModel::onRowInserted(NoteRow *row) {
     node->row = row;
     node->id = readId(row, m_idColumn);
     node->parentId = readId(row, m_parentColumn);
-    m_pool.push_back(std::move(owned));
-    m_byRow.insert(row, node);
+    m_pool.insert(poolPlace(row), std::move(owned));
     Node *parent = m_byId.value(node->parentId, nullptr);
     if (parent == node)
         parent = nullptr;
@@ -329,7 +339,7 @@ void NoteTreeModel::onRowInserted(NoteRow *row) {
 void NoteTreeModel::onRowChanged(NoteRow *row, const QList<int> &columns) {
     if (m_resetting)
         return;
-    Node *node = m_byRow.value(row, nullptr);
+    Node *node = nodeOf(row);
     if (!node)
         return;
     if (columns.contains(m_idColumn) && readId(row, m_idColumn) != node->id) {
@@ -353,7 +363,7 @@ void NoteTreeModel::onRowChanged(NoteRow *row, const QList<int> &columns) {
 void NoteTreeModel::onRowAboutToBeRemoved(NoteRow *row) {
     if (m_resetting)
         return;
-    Node *node = m_byRow.value(row, nullptr);
+    Node *node = nodeOf(row);
     if (!node)
         return;
     // Its children stay shown, at the top level, until it comes back.
@@ -370,9 +380,7 @@ void NoteTreeModel::onRowAboutToBeRemoved(NoteRow *row) {
     m_waiting.remove(node->parentId, node);
     if (m_byId.value(node->id) == node)
         m_byId.remove(node->id);
-    m_byRow.remove(row);
-    auto it = std::find_if(m_pool.begin(), m_pool.end(),
-                           [node](const auto &p) { return p.get() == node; });
-    if (it != m_pool.end())
+    auto it = poolPlace(row);
+    if (it != m_pool.end() && (*it)->row == row)
         m_pool.erase(it);
 }

@@ -53,6 +53,8 @@ private:
     int position(const Node *node) const;
     QModelIndex indexOfNode(const Node *node) const;
     Node *nodeAt(const QModelIndex &index) const;
+    Node *nodeOf(const NoteRow *row) const;
+    std::vector<std::unique_ptr<Node>>::iterator poolPlace(const NoteRow *row);
     bool isAncestor(const Node *candidate, const Node *node) const;
     Node *parentFor(Node *node) const;
     void insertSorted(Node *parent, Node *node);
@@ -69,8 +71,7 @@ private:
     NoteCursor *m_cursor;
     const IconList *m_icons;
     Node m_root;
-    std::vector<std::unique_ptr<Node>> m_pool;
-    QHash<const NoteRow *, Node *> m_byRow;
+    std::vector<std::unique_ptr<Node>> m_pool; // ascending seq, so a row's node is found by halving
     QHash<qint64, Node *> m_byId;
     // Top-level nodes whose ParentId names no shown row: they move under
     // that row when it appears.
