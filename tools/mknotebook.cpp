@@ -41,7 +41,8 @@ int main(int argc, char *argv[]) {
     const QString temp = path + QStringLiteral(".part");
     QFile::remove(temp);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mk"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mk"));
         db.setDatabaseName(temp);
         if (!db.open())
             return fail(db.lastError().text());

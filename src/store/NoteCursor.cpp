@@ -7,7 +7,9 @@
 #include <algorithm>
 
 namespace {
-bool bySeq(const NoteRow *a, const NoteRow *b) { return a->seq < b->seq; }
+bool bySeq(const NoteRow *a, const NoteRow *b) {
+    return a->seq < b->seq;
+}
 
 // A row, its values and the text of one value are three separate blocks of
 // memory, so a pass over 100 000 rows mostly waits for memory. Asking for
@@ -75,9 +77,13 @@ void NoteCursor::close() {
     emit currentChanged(nullptr);
 }
 
-bool NoteCursor::isOpen() const { return m_open && m_table && m_table->isOpen(); }
+bool NoteCursor::isOpen() const {
+    return m_open && m_table && m_table->isOpen();
+}
 
-int NoteCursor::recordCount() const { return isOpen() ? int(m_visible.size()) : 0; }
+int NoteCursor::recordCount() const {
+    return isOpen() ? int(m_visible.size()) : 0;
+}
 
 int NoteCursor::indexOf(const NoteRow *row) const {
     if (!row)
@@ -219,8 +225,8 @@ void NoteCursor::onRowRemoved(NoteRow *row) {
     emit rowRemoved(row);
     if (m_current == row) {
         // The cursor moves on to the next row, or back when it was the last.
-        m_current = m_visible.empty() ? nullptr
-                                      : m_visible[std::min<std::size_t>(i, m_visible.size() - 1)];
+        m_current =
+            m_visible.empty() ? nullptr : m_visible[std::min<std::size_t>(i, m_visible.size() - 1)];
         emit currentChanged(m_current);
     }
 }
@@ -242,9 +248,13 @@ QVariant NoteCursor::value(const NoteRow *row, QStringView column) const {
     return m_table->value(row, c);
 }
 
-QVariant NoteCursor::fieldValue(QStringView column) const { return value(requireCurrent(), column); }
+QVariant NoteCursor::fieldValue(QStringView column) const {
+    return value(requireCurrent(), column);
+}
 
-QString NoteCursor::fieldText(QStringView column) const { return textOf(fieldValue(column)); }
+QString NoteCursor::fieldText(QStringView column) const {
+    return textOf(fieldValue(column));
+}
 
 qint64 NoteCursor::fieldInt(QStringView column) const {
     const QVariant v = fieldValue(column);
@@ -257,7 +267,9 @@ qint64 NoteCursor::fieldInt(QStringView column) const {
     return n;
 }
 
-QDate NoteCursor::fieldDate(QStringView column) const { return dateOf(fieldValue(column)); }
+QDate NoteCursor::fieldDate(QStringView column) const {
+    return dateOf(fieldValue(column));
+}
 
 QString NoteCursor::textOf(const QVariant &v) {
     if (v.isNull())

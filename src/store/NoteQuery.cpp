@@ -11,8 +11,9 @@ NoteQuery::~NoteQuery() = default;
 
 void NoteQuery::setSQL(const QString &statement) {
     static const QRegularExpression re(
-        QStringLiteral(R"re(^\s*select\s+\*\s+from\s+"?([A-Za-z_][A-Za-z0-9_]*)"?)re"
-                       R"re((?:\s+where\s+"?([A-Za-z_][A-Za-z0-9_]*)"?\s*=\s*(-?\d+))?\s*;?\s*$)re"),
+        QStringLiteral(
+            R"re(^\s*select\s+\*\s+from\s+"?([A-Za-z_][A-Za-z0-9_]*)"?)re"
+            R"re((?:\s+where\s+"?([A-Za-z_][A-Za-z0-9_]*)"?\s*=\s*(-?\d+))?\s*;?\s*$)re"),
         QRegularExpression::CaseInsensitiveOption);
     const auto m = re.match(statement);
     if (!m.hasMatch())
@@ -34,7 +35,8 @@ void NoteQuery::open() {
 
 void NoteQuery::openUsing(const NoteQuery &source) {
     NoteTable *from = source.table();
-    if (!source.isOpen() || !from || m_tableName.compare(source.m_tableName, Qt::CaseInsensitive) != 0 ||
+    if (!source.isOpen() || !from ||
+        m_tableName.compare(source.m_tableName, Qt::CaseInsensitive) != 0 ||
         !source.m_whereColumn.isEmpty()) {
         open();
         return;

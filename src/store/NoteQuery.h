@@ -27,7 +27,7 @@ public:
     // Whether long texts stay in the file until asked for.
     void setLazyLongTexts(bool lazy) { m_lazy = lazy; }
 
-    void open();  // throws StoreError
+    void open(); // throws StoreError
     // Opens the statement with the help of `source`, a query over the same
     // table that has just read every row: the matching keys are taken from
     // its rows, and only those rows are read from the file. The result is
@@ -40,7 +40,7 @@ public:
     void append();
     void edit();
     void setField(QStringView column, const QVariant &value);
-    void post();   // throws StoreError; the query is back to browsing either way
+    void post(); // throws StoreError; the query is back to browsing either way
     void cancel();
     void deleteRow();
 

@@ -9,7 +9,9 @@
 #include <algorithm>
 
 namespace {
-QString folded(QStringView name) { return name.toString().toCaseFolded(); }
+QString folded(QStringView name) {
+    return name.toString().toCaseFolded();
+}
 
 QString quoteIdentifier(const QString &name) {
     QString q = name;
@@ -35,7 +37,9 @@ int NoteTable::columnIndex(QStringView name) const {
     return m_columnByFoldedName.value(folded(name), -1);
 }
 
-QString NoteTable::quoted(int column) const { return quoteIdentifier(m_columns.at(column)); }
+QString NoteTable::quoted(int column) const {
+    return quoteIdentifier(m_columns.at(column));
+}
 
 QString NoteTable::selectList() const {
     QStringList parts;
@@ -99,8 +103,8 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
     }
     for (int c = 0; c < m_columns.size(); ++c)
         m_columnByFoldedName.insert(folded(m_columns[c]), c);
-    for (auto required : {NoteColumns::NodeId, NoteColumns::ParentId, NoteColumns::Title,
-                          NoteColumns::Type}) {
+    for (auto required :
+         {NoteColumns::NodeId, NoteColumns::ParentId, NoteColumns::Title, NoteColumns::Type}) {
         if (columnIndex(required) < 0)
             fail(tr("表 %1 缺少列 %2").arg(table, required), {});
     }
@@ -118,7 +122,8 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
         if (whereIndex < 0)
             fail(tr("表 %1 缺少列 %2").arg(table, whereColumn), {});
     }
-    const QString select = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoteIdentifier(table));
+    const QString select =
+        QStringLiteral("SELECT %1 FROM %2").arg(selectList(), quoteIdentifier(table));
     const int loaded = int(m_loadedColumns.size());
     std::vector<std::unique_ptr<NoteRow>> rows;
     auto readAll = [&](QSqlQuery &q) {
@@ -156,8 +161,9 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
                 marks << QStringLiteral("?");
             QSqlQuery q(db);
             q.setForwardOnly(true);
-            if (!q.prepare(select + QStringLiteral(" WHERE %1 IN (%2)")
-                                        .arg(quoted(m_keyColumn), marks.join(u','))))
+            if (!q.prepare(
+                    select +
+                    QStringLiteral(" WHERE %1 IN (%2)").arg(quoted(m_keyColumn), marks.join(u','))))
                 fail(tr("无法读取表 %1").arg(table), q.lastError().text());
             for (std::size_t i = 0; i < n; ++i)
                 q.addBindValue((*keys)[from + i]);
@@ -199,7 +205,9 @@ void NoteTable::close() {
     emit resetDone();
 }
 
-NoteRow *NoteTable::findByKey(qint64 nodeId) const { return m_byKey.value(nodeId, nullptr); }
+NoteRow *NoteTable::findByKey(qint64 nodeId) const {
+    return m_byKey.value(nodeId, nullptr);
+}
 
 qint64 NoteTable::key(const NoteRow *row) const {
     return row->values[m_keyColumn].toLongLong();
@@ -262,10 +270,11 @@ NoteRow *NoteTable::insert(const QHash<int, QVariant> &values) {
         marks << QStringLiteral("?");
     }
     QSqlQuery q(m_db);
-    const QString sql = columns.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_table))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(quoteIdentifier(m_table), names.join(u','), marks.join(u','));
+    const QString sql =
+        columns.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_table))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(quoteIdentifier(m_table), names.join(u','), marks.join(u','));
     if (!q.prepare(sql))
         fail(tr("保存失败"), q.lastError().text());
     for (int c : columns)
@@ -349,8 +358,8 @@ void NoteTable::remove(NoteRow *row) {
                                [](const NoteRow *a, const NoteRow *b) { return a->seq < b->seq; });
     if (it != m_rowList.end() && *it == row)
         m_rowList.erase(it);
-    auto owned = std::find_if(m_rows.begin(), m_rows.end(),
-                              [row](const auto &p) { return p.get() == row; });
+    auto owned =
+        std::find_if(m_rows.begin(), m_rows.end(), [row](const auto &p) { return p.get() == row; });
     std::unique_ptr<NoteRow> keep;
     if (owned != m_rows.end()) {
         keep = std::move(*owned);

@@ -12,7 +12,9 @@ QString unquote(const QString &literal) {
     return inner;
 }
 
-QString tr(const char *text) { return QCoreApplication::translate("RowFilter", text); }
+QString tr(const char *text) {
+    return QCoreApplication::translate("RowFilter", text);
+}
 } // namespace
 
 RowFilter RowFilter::parse(const QString &text) {
@@ -57,7 +59,8 @@ bool RowFilter::accepts(const QVariant &value) const {
         if (value.isNull())
             return false;
         // Whole numbers compare without turning each row's value into text.
-        if (m_valueIsInteger && (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int))
+        if (m_valueIsInteger &&
+            (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int))
             return value.toLongLong() == m_integer;
         return value.toString().compare(m_value, Qt::CaseInsensitive) == 0;
     case Kind::Like:

@@ -1,6 +1,5 @@
 #include "TitlePattern.h"
 
-
 namespace {
 // Outside the Unicode range, so no title character can equal them.
 constexpr char32_t AnyRun = 0x110000; // %
@@ -17,7 +16,8 @@ inline char32_t fold(char32_t c) {
 // The code point at UTF-16 offset i and the offset after it.
 inline char32_t codePointAt(QStringView s, qsizetype i, qsizetype *next) {
     const char16_t hi = s[i].unicode();
-    if (QChar::isHighSurrogate(hi) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
+    if (QChar::isHighSurrogate(hi) && i + 1 < s.size() &&
+        QChar::isLowSurrogate(s[i + 1].unicode())) {
         *next = i + 2;
         return QChar::surrogateToUcs4(hi, s[i + 1].unicode());
     }

@@ -21,7 +21,9 @@ QString newConnectionName() {
 
 NoteConnection::NoteConnection() : m_connectionName(newConnectionName()) {}
 
-NoteConnection::~NoteConnection() { Disconnect(); }
+NoteConnection::~NoteConnection() {
+    Disconnect();
+}
 
 void NoteConnection::Disconnect() {
     if (!QSqlDatabase::contains(m_connectionName))
@@ -59,10 +61,13 @@ bool NoteConnection::connected() const {
            QSqlDatabase::database(m_connectionName, false).isOpen();
 }
 
-QSqlDatabase NoteConnection::db() const { return QSqlDatabase::database(m_connectionName, false); }
+QSqlDatabase NoteConnection::db() const {
+    return QSqlDatabase::database(m_connectionName, false);
+}
 
 TDM::TDM(QObject *parent, const QString &databasePath)
-    : QObject(parent), m_databasePath(databasePath.isEmpty() ? defaultDatabasePath() : databasePath) {
+    : QObject(parent),
+      m_databasePath(databasePath.isEmpty() ? defaultDatabasePath() : databasePath) {
     setObjectName(QStringLiteral("DM"));
     FDQuery1.setObjectName(QStringLiteral("FDQuery1"));
     FDshuqian.setObjectName(QStringLiteral("FDshuqian"));

@@ -52,9 +52,9 @@ public:
     void Getshuqian();
 
     NoteConnection FDConnection1;
-    NoteQuery FDQuery1;    // every row of the table; every write but the bookmark removal
-    NoteQuery FDshuqian;   // its own copy of the bookmarked rows
-    NoteCursor FDMemReg;   // the folder tree's cursor over FDQuery1's rows
+    NoteQuery FDQuery1;     // every row of the table; every write but the bookmark removal
+    NoteQuery FDshuqian;    // its own copy of the bookmarked rows
+    NoteCursor FDMemReg;    // the folder tree's cursor over FDQuery1's rows
     NoteCursor FDMemFenLei; // folders only, for the article dialog's picker
     DataSource DSReg{&FDMemReg};
     DataSource DSshuqian{&FDshuqian};

@@ -328,15 +328,19 @@ void CodeEditor::contextMenuEvent(QContextMenuEvent *event) {
     QMenu menu(this);
     const bool locked = isLocked();
     const bool selected = hasSelectedText();
-    menu.addAction(QStringLiteral("撤销"), this, &QsciScintilla::undo)->setEnabled(!locked && isUndoAvailable());
-    menu.addAction(QStringLiteral("重做"), this, &QsciScintilla::redo)->setEnabled(!locked && isRedoAvailable());
+    menu.addAction(QStringLiteral("撤销"), this, &QsciScintilla::undo)
+        ->setEnabled(!locked && isUndoAvailable());
+    menu.addAction(QStringLiteral("重做"), this, &QsciScintilla::redo)
+        ->setEnabled(!locked && isRedoAvailable());
     menu.addSeparator();
-    menu.addAction(QStringLiteral("剪切"), this, &QsciScintilla::cut)->setEnabled(!locked && selected);
+    menu.addAction(QStringLiteral("剪切"), this, &QsciScintilla::cut)
+        ->setEnabled(!locked && selected);
     menu.addAction(QStringLiteral("复制"), this, &QsciScintilla::copy)->setEnabled(selected);
     menu.addAction(QStringLiteral("粘贴"), this, &QsciScintilla::paste)->setEnabled(!locked);
     menu.addAction(QStringLiteral("删除"), this, &QsciScintilla::removeSelectedText)
         ->setEnabled(!locked && selected);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("全选"), this, [this] { selectAll(true); })->setEnabled(length() > 0);
+    menu.addAction(QStringLiteral("全选"), this, [this] { selectAll(true); })
+        ->setEnabled(length() > 0);
     menu.exec(event->globalPos());
 }

@@ -51,6 +51,8 @@ void showError(const QString &text) {
          QMessageBox::Ok, QMessageBox::Critical);
 }
 
-void setResponder(Responder r) { responder() = std::move(r); }
+void setResponder(Responder r) {
+    responder() = std::move(r);
+}
 
 } // namespace MsgBox

@@ -133,16 +133,18 @@ void NoteTreeModel::rebuild() {
 
 void NoteTreeModel::insertSorted(Node *parent, Node *node) {
     auto &list = parent->children;
-    auto it = std::lower_bound(list.begin(), list.end(), node,
-                               [](const Node *a, const Node *b) { return a->row->seq < b->row->seq; });
+    auto it = std::lower_bound(list.begin(), list.end(), node, [](const Node *a, const Node *b) {
+        return a->row->seq < b->row->seq;
+    });
     list.insert(it, node);
     node->parent = parent;
 }
 
 int NoteTreeModel::position(const Node *node) const {
     const auto &list = node->parent->children;
-    auto it = std::lower_bound(list.begin(), list.end(), node,
-                               [](const Node *a, const Node *b) { return a->row->seq < b->row->seq; });
+    auto it = std::lower_bound(list.begin(), list.end(), node, [](const Node *a, const Node *b) {
+        return a->row->seq < b->row->seq;
+    });
     return int(it - list.begin());
 }
 
@@ -160,15 +162,17 @@ NoteTreeModel::Node *NoteTreeModel::nodeAt(const QModelIndex &index) const {
 
 std::vector<std::unique_ptr<NoteTreeModel::Node>>::iterator
 NoteTreeModel::poolPlace(const NoteRow *row) {
-    return std::lower_bound(m_pool.begin(), m_pool.end(), row->seq,
-                            [](const std::unique_ptr<Node> &n, quint64 seq) { return n->row->seq < seq; });
+    return std::lower_bound(
+        m_pool.begin(), m_pool.end(), row->seq,
+        [](const std::unique_ptr<Node> &n, quint64 seq) { return n->row->seq < seq; });
 }
 
 NoteTreeModel::Node *NoteTreeModel::nodeOf(const NoteRow *row) const {
     if (!row)
         return nullptr;
-    auto it = std::lower_bound(m_pool.begin(), m_pool.end(), row->seq,
-                               [](const std::unique_ptr<Node> &n, quint64 seq) { return n->row->seq < seq; });
+    auto it = std::lower_bound(
+        m_pool.begin(), m_pool.end(), row->seq,
+        [](const std::unique_ptr<Node> &n, quint64 seq) { return n->row->seq < seq; });
     return (it != m_pool.end() && (*it)->row == row) ? it->get() : nullptr;
 }
 
@@ -209,9 +213,13 @@ int NoteTreeModel::rowCount(const QModelIndex &parent) const {
     return int(nodeAt(parent)->children.size());
 }
 
-int NoteTreeModel::columnCount(const QModelIndex &) const { return 1; }
+int NoteTreeModel::columnCount(const QModelIndex &) const {
+    return 1;
+}
 
-bool NoteTreeModel::hasChildren(const QModelIndex &parent) const { return rowCount(parent) > 0; }
+bool NoteTreeModel::hasChildren(const QModelIndex &parent) const {
+    return rowCount(parent) > 0;
+}
 
 QVariant NoteTreeModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || m_resetting)
@@ -267,11 +275,10 @@ void NoteTreeModel::moveNode(Node *node, Node *newParent) {
     const int fromRow = position(node);
     const QModelIndex to = indexOfNode(newParent);
     auto &dest = newParent->children;
-    const int toRow = int(std::lower_bound(dest.begin(), dest.end(), node,
-                                           [](const Node *a, const Node *b) {
-                                               return a->row->seq < b->row->seq;
-                                           }) -
-                          dest.begin());
+    const int toRow = int(
+        std::lower_bound(dest.begin(), dest.end(), node,
+                         [](const Node *a, const Node *b) { return a->row->seq < b->row->seq; }) -
+        dest.begin());
     beginMoveRows(from, fromRow, fromRow, to, toRow);
     auto &src = node->parent->children;
     src.erase(src.begin() + fromRow);
@@ -315,11 +322,10 @@ void NoteTreeModel::onRowInserted(NoteRow *row) {
         parent = &m_root;
 
     auto &list = parent->children;
-    const int at = int(std::lower_bound(list.begin(), list.end(), node,
-                                        [](const Node *a, const Node *b) {
-                                            return a->row->seq < b->row->seq;
-                                        }) -
-                       list.begin());
+    const int at = int(
+        std::lower_bound(list.begin(), list.end(), node,
+                         [](const Node *a, const Node *b) { return a->row->seq < b->row->seq; }) -
+        list.begin());
     beginInsertRows(indexOfNode(parent), at, at);
     list.insert(list.begin() + at, node);
     node->parent = parent;

@@ -71,7 +71,8 @@ void NoteTreeView::restoreExpanded() {
 }
 
 NoteRow *NoteTreeView::selectedRow() const {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     return rows.isEmpty() || !m_model ? nullptr : m_model->rowAt(rows.first());
 }
 

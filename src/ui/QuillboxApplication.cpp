@@ -23,4 +23,6 @@ void showUnhandledError(const std::exception &e) {
         MsgBox::showError(QString::fromLocal8Bit(e.what()));
 }
 
-void showUnhandledError() { MsgBox::showError(QStringLiteral("未知错误")); }
+void showUnhandledError() {
+    MsgBox::showError(QStringLiteral("未知错误"));
+}

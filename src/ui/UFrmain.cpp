@@ -132,11 +132,12 @@ void TFrmain::buildHeader() {
     const int logo = UiFonts::scaled(this, 32);
     Image1->setPixmap(resourceIcon(QStringLiteral("quillbox")).pixmap(logo, logo));
     Image1->setGeometry(UiFonts::scaled(this, 29), UiFonts::scaled(this, 14), logo, logo);
-    scGPLabel1 = named(new QLabel(QStringLiteral("Quillbox"), scGPPanel1), QStringLiteral("scGPLabel1"));
+    scGPLabel1 =
+        named(new QLabel(QStringLiteral("Quillbox"), scGPPanel1), QStringLiteral("scGPLabel1"));
     scGPLabel1->setFont(UiFonts::yaHei(16, true));
-    scGPLabel1->setStyleSheet(QStringLiteral(
-        "QLabel { color: white; background: rgba(0,128,255,20); border: 1px solid "
-        "rgba(0,128,255,40); border-radius: 5px; padding: 2px 4px; }"));
+    scGPLabel1->setStyleSheet(
+        QStringLiteral("QLabel { color: white; background: rgba(0,128,255,20); border: 1px solid "
+                       "rgba(0,128,255,40); border-radius: 5px; padding: 2px 4px; }"));
     scGPLabel1->adjustSize();
     scGPLabel1->move(UiFonts::scaled(this, 67), UiFonts::scaled(this, 14));
 }
@@ -170,8 +171,8 @@ void TFrmain::buildNavigation() {
     };
     scGPPageControlPage4 = named(new QWidget, QStringLiteral("scGPPageControlPage4"));
     scGPPageControlPage5 = named(new QWidget, QStringLiteral("scGPPageControlPage5"));
-    cxDBTreeList1 = makeTree(scGPPageControlPage4, QStringLiteral("cxDBTreeList1"),
-                             DM->DSReg.DataSet, true);
+    cxDBTreeList1 =
+        makeTree(scGPPageControlPage4, QStringLiteral("cxDBTreeList1"), DM->DSReg.DataSet, true);
     cxDBTreeList2 = makeTree(scGPPageControlPage5, QStringLiteral("cxDBTreeList2"),
                              DM->DSshuqian.DataSet, false);
     m_folderModel = cxDBTreeList1->noteModel();
@@ -209,11 +210,11 @@ QFrame *TFrmain::buildToolStrip(QWidget *page, const QString &stripName, const Q
     (*bar)->setIconSize(QSize(UiFonts::scaled(this, 16), UiFonts::scaled(this, 16)));
     (*bar)->setToolButtonStyle(Qt::ToolButtonIconOnly);
     QAction *actions[5] = {CutToClipboard, CopyToClipboard, PasteFromClipboard, save, DelTip};
-    const QString hints[5] = {QStringLiteral("剪切"), QStringLiteral("复制"), QStringLiteral("粘贴"),
-                              QStringLiteral("保存"), QStringLiteral("删除空行")};
+    const QString hints[5] = {QStringLiteral("剪切"), QStringLiteral("复制"),
+                              QStringLiteral("粘贴"), QStringLiteral("保存"),
+                              QStringLiteral("删除空行")};
     for (int i = 0; i < 5; ++i) {
-        auto *b = named(new QToolButton(*bar),
-                        QStringLiteral("ToolButton%1").arg(firstNumber + i));
+        auto *b = named(new QToolButton(*bar), QStringLiteral("ToolButton%1").arg(firstNumber + i));
         b->setDefaultAction(actions[i]);
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         b->setAutoRaise(true);
@@ -289,7 +290,8 @@ void TFrmain::buildArticlePanel() {
     scGPPageControlPage1 = named(new QWidget, QStringLiteral("scGPPageControlPage1"));
     QToolButton *codeButtons[5];
     QToolButton *exampleButtons[5];
-    auto buildPage = [this](QWidget *page, QFrame *strip, CodeEditor **editor, const QString &name) {
+    auto buildPage = [this](QWidget *page, QFrame *strip, CodeEditor **editor,
+                            const QString &name) {
         auto *l = new QVBoxLayout(page);
         l->setContentsMargins(0, 0, 0, 0);
         l->setSpacing(0);
@@ -332,8 +334,10 @@ void TFrmain::buildArticlePanel() {
     scGPPageControl1->addTab(scGPPageControlPage1, QStringLiteral("注释说明"));
     scGPPageControl1->setCurrentIndex(0);
 
-    connect(SynMemo1, &CodeEditor::userEdited, this, [this] { guarded([this] { SynMemo1Change(); }); });
-    connect(SynMemo2, &CodeEditor::userEdited, this, [this] { guarded([this] { SynMemo2Change(); }); });
+    connect(SynMemo1, &CodeEditor::userEdited, this,
+            [this] { guarded([this] { SynMemo1Change(); }); });
+    connect(SynMemo2, &CodeEditor::userEdited, this,
+            [this] { guarded([this] { SynMemo2Change(); }); });
 
     // Row 3: date and read count.
     auto *bottom = new QHBoxLayout;
@@ -378,7 +382,8 @@ void TFrmain::buildStatusBar() {
         // The picture and the caption in one item; the hint repeats the caption.
         const QPixmap pm = resourceIcon(icon).pixmap(px, px);
         w->setProperty("caption", caption);
-        w->setText(QStringLiteral("<span style='white-space:pre'>%1</span>").arg(caption.toHtmlEscaped()));
+        w->setText(
+            QStringLiteral("<span style='white-space:pre'>%1</span>").arg(caption.toHtmlEscaped()));
         w->setToolTip(caption);
         auto *box = new QWidget(dxBarManager1Bar1);
         auto *l = new QHBoxLayout(box);
@@ -423,30 +428,49 @@ void TFrmain::buildActions() {
         a->setIconVisibleInMenu(true);
         // Added to the window so their shortcuts act wherever the focus is in it.
         addAction(a);
-        connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
         return a;
     };
     const IconList &i16 = DM->img16;
     const IconList &i24 = DM->img24;
-    Addd = make(ActionList1, QStringLiteral("Addd"), QStringLiteral("新建目录(&D)"), i16.icon(0), &TFrmain::AdddExecute);
-    Addw = make(ActionList1, QStringLiteral("Addw"), QStringLiteral("新建文章(&F)"), i16.icon(3), &TFrmain::AddwExecute);
-    Del = make(ActionList1, QStringLiteral("Del"), QStringLiteral("删 除(&E)"), i16.icon(5), &TFrmain::DelExecute);
-    Rname = make(ActionList1, QStringLiteral("Rname"), QStringLiteral("属 性(&R)"), i16.icon(6), &TFrmain::RnameExecute);
-    FullEx = make(ActionList1, QStringLiteral("FullEx"), QStringLiteral("全部展开(&S)"), i16.icon(12), &TFrmain::FullExExecute);
-    FullClose = make(ActionList1, QStringLiteral("FullClose"), QStringLiteral("全部合闭(&C)"), i16.icon(14), &TFrmain::FullCloseExecute);
-    ShuQian = make(ActionList1, QStringLiteral("ShuQian"), QStringLiteral("加入书签(&Q)"), i16.icon(9), &TFrmain::ShuQianExecute);
-    ShuQianDel = make(ActionList1, QStringLiteral("ShuQianDel"), QStringLiteral("删除(&D)"), QIcon(), &TFrmain::ShuQianDelExecute);
+    Addd = make(ActionList1, QStringLiteral("Addd"), QStringLiteral("新建目录(&D)"), i16.icon(0),
+                &TFrmain::AdddExecute);
+    Addw = make(ActionList1, QStringLiteral("Addw"), QStringLiteral("新建文章(&F)"), i16.icon(3),
+                &TFrmain::AddwExecute);
+    Del = make(ActionList1, QStringLiteral("Del"), QStringLiteral("删 除(&E)"), i16.icon(5),
+               &TFrmain::DelExecute);
+    Rname = make(ActionList1, QStringLiteral("Rname"), QStringLiteral("属 性(&R)"), i16.icon(6),
+                 &TFrmain::RnameExecute);
+    FullEx = make(ActionList1, QStringLiteral("FullEx"), QStringLiteral("全部展开(&S)"),
+                  i16.icon(12), &TFrmain::FullExExecute);
+    FullClose = make(ActionList1, QStringLiteral("FullClose"), QStringLiteral("全部合闭(&C)"),
+                     i16.icon(14), &TFrmain::FullCloseExecute);
+    ShuQian = make(ActionList1, QStringLiteral("ShuQian"), QStringLiteral("加入书签(&Q)"),
+                   i16.icon(9), &TFrmain::ShuQianExecute);
+    ShuQianDel = make(ActionList1, QStringLiteral("ShuQianDel"), QStringLiteral("删除(&D)"),
+                      QIcon(), &TFrmain::ShuQianDelExecute);
 
-    CutToClipboard = make(ActionList2, QStringLiteral("CutToClipboard"), QStringLiteral("剪切"), i24.icon(0), &TFrmain::CutToClipboardExecute);
-    CopyToClipboard = make(ActionList2, QStringLiteral("CopyToClipboard"), QStringLiteral("复制"), i24.icon(1), &TFrmain::CopyToClipboardExecute);
-    PasteFromClipboard = make(ActionList2, QStringLiteral("PasteFromClipboard"), QStringLiteral("粘贴"), i24.icon(2), &TFrmain::PasteFromClipboardExecute);
-    Search = make(ActionList2, QStringLiteral("Search"), QStringLiteral("搜索"), i24.icon(12), &TFrmain::SearchExecute);
+    CutToClipboard = make(ActionList2, QStringLiteral("CutToClipboard"), QStringLiteral("剪切"),
+                          i24.icon(0), &TFrmain::CutToClipboardExecute);
+    CopyToClipboard = make(ActionList2, QStringLiteral("CopyToClipboard"), QStringLiteral("复制"),
+                           i24.icon(1), &TFrmain::CopyToClipboardExecute);
+    PasteFromClipboard =
+        make(ActionList2, QStringLiteral("PasteFromClipboard"), QStringLiteral("粘贴"), i24.icon(2),
+             &TFrmain::PasteFromClipboardExecute);
+    Search = make(ActionList2, QStringLiteral("Search"), QStringLiteral("搜索"), i24.icon(12),
+                  &TFrmain::SearchExecute);
     Search->setShortcut(QKeySequence(Qt::Key_F2));
-    Copytip = make(ActionList2, QStringLiteral("Copytip"), QStringLiteral("复制"), i24.icon(1), &TFrmain::CopytipExecute);
+    Copytip = make(ActionList2, QStringLiteral("Copytip"), QStringLiteral("复制"), i24.icon(1),
+                   &TFrmain::CopytipExecute);
     Copytip->setShortcut(QKeySequence(Qt::Key_F3));
-    Synmemo2Save = make(ActionList2, QStringLiteral("Synmemo2Save"), QStringLiteral("Synmemo2保存"), i24.icon(10), &TFrmain::Synmemo2SaveExecute);
-    Synmemo1Save = make(ActionList2, QStringLiteral("Synmemo1Save"), QStringLiteral("Synmemo1Save保存"), i24.icon(10), &TFrmain::Synmemo1SaveExecute);
-    DelTip = make(ActionList2, QStringLiteral("DelTip"), QStringLiteral("删除空行"), i24.icon(11), &TFrmain::DelTipExecute);
+    Synmemo2Save = make(ActionList2, QStringLiteral("Synmemo2Save"), QStringLiteral("Synmemo2保存"),
+                        i24.icon(10), &TFrmain::Synmemo2SaveExecute);
+    Synmemo1Save =
+        make(ActionList2, QStringLiteral("Synmemo1Save"), QStringLiteral("Synmemo1Save保存"),
+             i24.icon(10), &TFrmain::Synmemo1SaveExecute);
+    DelTip = make(ActionList2, QStringLiteral("DelTip"), QStringLiteral("删除空行"), i24.icon(11),
+                  &TFrmain::DelTipExecute);
     for (QAction *a : {Search, Copytip})
         a->setShortcutContext(Qt::WindowShortcut);
 }
@@ -454,7 +478,8 @@ void TFrmain::buildActions() {
 void TFrmain::buildMenus() {
     // A menu item shows its action's caption and picture and runs it; N5
     // carries a caption of its own.
-    auto item = [this](QMenu *menu, const QString &name, QAction *action, const QString &caption = {}) {
+    auto item = [this](QMenu *menu, const QString &name, QAction *action,
+                       const QString &caption = {}) {
         auto *i = new QAction(action->icon(), caption.isEmpty() ? action->text() : caption, menu);
         i->setObjectName(name);
         i->setIconVisibleInMenu(true);
@@ -535,7 +560,8 @@ bool TFrmain::askAndStorePending() {
     if (yes) {
         NoteQuery &q = DM->FDQuery1;
         if (!q.locate(C::NodeId, EditedNodeId)) {
-            MsgBox::inform(this, QStringLiteral("该文章已不存在，无法保存"), QMessageBox::Information);
+            MsgBox::inform(this, QStringLiteral("该文章已不存在，无法保存"),
+                           QMessageBox::Information);
         } else {
             q.edit();
             q.setField(C::Info, SynMemo1->wholeText());
@@ -588,10 +614,10 @@ void TFrmain::cxDBTreeList1Click() {
                     reg.fieldText(C::RichInfo));
     m_shownNodeId = CurrentNodeId;
     const QDate created = reg.fieldDate(C::CreateTime);
-    dxLayoutLabeledItem1->setCaption(QStringLiteral("发布时间：") +
-                                     (created.isValid()
-                                          ? QLocale::system().toString(created, QLocale::ShortFormat)
-                                          : QString()));
+    dxLayoutLabeledItem1->setCaption(
+        QStringLiteral("发布时间：") +
+        (created.isValid() ? QLocale::system().toString(created, QLocale::ShortFormat)
+                           : QString()));
     dxLayoutLabeledItem2->setCaption(QStringLiteral("阅读：（%1）").arg(count));
 
     NoteQuery &q = DM->FDQuery1;
@@ -645,8 +671,12 @@ void TFrmain::editorChanged(CodeEditor *editor, QToolButton *button) {
     setSaveState(button, true);
 }
 
-void TFrmain::SynMemo1Change() { editorChanged(SynMemo1, ToolButton4); }
-void TFrmain::SynMemo2Change() { editorChanged(SynMemo2, ToolButton9); }
+void TFrmain::SynMemo1Change() {
+    editorChanged(SynMemo1, ToolButton4);
+}
+void TFrmain::SynMemo2Change() {
+    editorChanged(SynMemo2, ToolButton9);
+}
 
 void TFrmain::saveEditor(CodeEditor *editor, QToolButton *button, const QString &column) {
     if (cxTextEdit1->text().isEmpty())
@@ -663,8 +693,12 @@ void TFrmain::saveEditor(CodeEditor *editor, QToolButton *button, const QString 
     setSaveState(button, false);
 }
 
-void TFrmain::Synmemo1SaveExecute() { saveEditor(SynMemo1, ToolButton4, C::Info); }
-void TFrmain::Synmemo2SaveExecute() { saveEditor(SynMemo2, ToolButton9, C::DemoInfo); }
+void TFrmain::Synmemo1SaveExecute() {
+    saveEditor(SynMemo1, ToolButton4, C::Info);
+}
+void TFrmain::Synmemo2SaveExecute() {
+    saveEditor(SynMemo2, ToolButton9, C::DemoInfo);
+}
 
 CodeEditor *TFrmain::activeEditor() const {
     QWidget *page = scGPPageControl1->currentWidget();
@@ -803,8 +837,12 @@ void TFrmain::DelExecute() {
     q.deleteRow();
 }
 
-void TFrmain::FullExExecute() { cxDBTreeList1->expandEverything(); }
-void TFrmain::FullCloseExecute() { cxDBTreeList1->collapseEverything(); }
+void TFrmain::FullExExecute() {
+    cxDBTreeList1->expandEverything();
+}
+void TFrmain::FullCloseExecute() {
+    cxDBTreeList1->collapseEverything();
+}
 
 // ---------------------------------------------------------------- search and bookmarks
 
@@ -824,9 +862,13 @@ void TFrmain::scGPEdit1Change() {
     reg.setFiltered(true);
 }
 
-void TFrmain::scGPEdit1RightButtonClick() { scGPEdit1->clear(); }
+void TFrmain::scGPEdit1RightButtonClick() {
+    scGPEdit1->clear();
+}
 
-void TFrmain::SearchExecute() { scGPEdit1->setFocus(Qt::ShortcutFocusReason); }
+void TFrmain::SearchExecute() {
+    scGPEdit1->setFocus(Qt::ShortcutFocusReason);
+}
 
 void TFrmain::refreshBookmarks() {
     if (DM->FDshuqian.isOpen())
@@ -881,13 +923,12 @@ void TFrmain::watchBookmarkedRows() {
             // The write itself succeeded; a list that could not be re-read stays as it was.
         }
     };
-    connect(main, &NoteCursor::rowChanged, this,
-            [=](NoteRow *row, const QList<int> &columns) {
-                const int readColumn = DM->FDQuery1.table()->columnIndex(C::Read);
-                const bool onlyRead = columns.size() == 1 && columns.first() == readColumn;
-                if (!onlyRead && isBookmarked(row))
-                    refreshQuietly();
-            });
+    connect(main, &NoteCursor::rowChanged, this, [=](NoteRow *row, const QList<int> &columns) {
+        const int readColumn = DM->FDQuery1.table()->columnIndex(C::Read);
+        const bool onlyRead = columns.size() == 1 && columns.first() == readColumn;
+        if (!onlyRead && isBookmarked(row))
+            refreshQuietly();
+    });
     connect(main, &NoteCursor::rowRemoved, this, [=](NoteRow *row) {
         if (isBookmarked(row))
             refreshQuietly();

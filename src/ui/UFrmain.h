@@ -133,9 +133,8 @@ private:
     void buildActions();
     void buildMenus();
     QFrame *buildToolStrip(QWidget *page, const QString &stripName, const QString &spacerName,
-                           const QString &barName, QFrame **spacer, QFrame **holder,
-                           QToolBar **bar, QToolButton *buttons[5], int firstNumber,
-                           QAction *save);
+                           const QString &barName, QFrame **spacer, QFrame **holder, QToolBar **bar,
+                           QToolButton *buttons[5], int firstNumber, QAction *save);
     CodeEditor *activeEditor() const;
     void setSaveState(QToolButton *button, bool pending);
     void editorChanged(CodeEditor *editor, QToolButton *button);

@@ -34,6 +34,8 @@ qreal scale(const QWidget *w) {
     return dpi > 0 ? dpi / 96.0 : 1.0;
 }
 
-int scaled(const QWidget *w, int px96) { return int(std::lround(px96 * scale(w))); }
+int scaled(const QWidget *w, int px96) {
+    return int(std::lround(px96 * scale(w)));
+}
 
 } // namespace UiFonts

@@ -101,7 +101,8 @@ void TestDataModule::opensWholeTable() {
         QCOMPARE(empty.FDshuqian.recordCount(), 0);
     }
     const qint64 f = nb.addFolder(QStringLiteral("Folder"));
-    const QString longCode = QString(QStringLiteral("begin\n  Writeln('x');\nend;\n")).repeated(500);
+    const QString longCode =
+        QString(QStringLiteral("begin\n  Writeln('x');\nend;\n")).repeated(500);
     const qint64 a = nb.addArticle(QStringLiteral("Art"), f, longCode, QString(), QString(),
                                    QStringLiteral("2023/07/09"), 4, 1);
     nb.addArticle(QStringLiteral("Other"), f, QString(), QStringLiteral("ex"));
@@ -120,7 +121,8 @@ void TestDataModule::opensWholeTable() {
     QCOMPARE(dm.FDMemReg.fieldText(QStringLiteral("type")), QStringLiteral("1"));
     QCOMPARE(dm.FDshuqian.fieldText(QStringLiteral("info")), longCode);
     // Locate takes the whole decimal text only.
-    QVERIFY(!dm.FDQuery1.locate(QStringLiteral("NodeId"), QStringLiteral("0") + QString::number(a)));
+    QVERIFY(
+        !dm.FDQuery1.locate(QStringLiteral("NodeId"), QStringLiteral("0") + QString::number(a)));
     QVERIFY(!dm.FDQuery1.locate(QStringLiteral("NodeId"), QString()));
 }
 

@@ -2,10 +2,10 @@
 #include "store/StoreError.h"
 #include "store/TitlePattern.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QElapsedTimer>
 #include <QTest>
 
 class TestTitlePattern : public QObject {
@@ -23,29 +23,51 @@ void TestTitlePattern::cases_data() {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("matches");
-    QTest::newRow("contains") << "%abc%" << "xxABCyy" << true;
-    QTest::newRow("case both ways") << "%Abc%" << "the abc" << true;
-    QTest::newRow("missing") << "%abd%" << "abc" << false;
-    QTest::newRow("empty pattern, empty title") << "" << "" << true;
-    QTest::newRow("empty pattern") << "" << "a" << false;
-    QTest::newRow("percent only") << "%" << "" << true;
-    QTest::newRow("underscore one") << "a_c" << "abc" << true;
-    QTest::newRow("underscore needs one") << "a_c" << "ac" << false;
-    QTest::newRow("underscore in contains") << "%a_c%" << "xa-cx" << true;
-    QTest::newRow("percent in keyword") << "%100%%" << "costs 1000" << true;
-    QTest::newRow("anchored start") << "abc%" << "xabc" << false;
-    QTest::newRow("anchored end") << "%abc" << "abcx" << false;
-    QTest::newRow("quote") << "%it's%" << "IT'S here" << true;
-    QTest::newRow("chinese") << "%数据库%" << "ADO 连接 Access 数据库" << true;
-    QTest::newRow("latin accents") << "%école%" << "ÉCOLE" << true;
-    QTest::newRow("cyrillic") << "%дом%" << "ДОМ" << true;
-    QTest::newRow("greek") << "%σοφ%" << "ΣΟΦΙΑ" << true;
+    QTest::newRow("contains") << "%abc%"
+                              << "xxABCyy" << true;
+    QTest::newRow("case both ways") << "%Abc%"
+                                    << "the abc" << true;
+    QTest::newRow("missing") << "%abd%"
+                             << "abc" << false;
+    QTest::newRow("empty pattern, empty title") << ""
+                                                << "" << true;
+    QTest::newRow("empty pattern") << ""
+                                   << "a" << false;
+    QTest::newRow("percent only") << "%"
+                                  << "" << true;
+    QTest::newRow("underscore one") << "a_c"
+                                    << "abc" << true;
+    QTest::newRow("underscore needs one") << "a_c"
+                                          << "ac" << false;
+    QTest::newRow("underscore in contains") << "%a_c%"
+                                            << "xa-cx" << true;
+    QTest::newRow("percent in keyword") << "%100%%"
+                                        << "costs 1000" << true;
+    QTest::newRow("anchored start") << "abc%"
+                                    << "xabc" << false;
+    QTest::newRow("anchored end") << "%abc"
+                                  << "abcx" << false;
+    QTest::newRow("quote") << "%it's%"
+                           << "IT'S here" << true;
+    QTest::newRow("chinese") << "%数据库%"
+                             << "ADO 连接 Access 数据库" << true;
+    QTest::newRow("latin accents") << "%école%"
+                                   << "ÉCOLE" << true;
+    QTest::newRow("cyrillic") << "%дом%"
+                              << "ДОМ" << true;
+    QTest::newRow("greek") << "%σοφ%"
+                           << "ΣΟΦΙΑ" << true;
     QTest::newRow("emoji is one char") << "a_b" << QString::fromUtf8("a\U0001F600b") << true;
-    QTest::newRow("backslash literal") << "%a\\b%" << "xa\\by" << true;
-    QTest::newRow("bracket literal") << "%[x]%" << "a[x]b" << true;
-    QTest::newRow("bracket is no class") << "%[x]%" << "axb" << false;
-    QTest::newRow("backtracking") << "%ab%ab%" << "aabab" << true;
-    QTest::newRow("backtracking fails") << "%ab%abc" << "ababab" << false;
+    QTest::newRow("backslash literal") << "%a\\b%"
+                                       << "xa\\by" << true;
+    QTest::newRow("bracket literal") << "%[x]%"
+                                     << "a[x]b" << true;
+    QTest::newRow("bracket is no class") << "%[x]%"
+                                         << "axb" << false;
+    QTest::newRow("backtracking") << "%ab%ab%"
+                                  << "aabab" << true;
+    QTest::newRow("backtracking fails") << "%ab%abc"
+                                        << "ababab" << false;
 }
 
 void TestTitlePattern::cases() {
@@ -100,12 +122,18 @@ void TestTitlePattern::filterTexts_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("type=0 folder") << "type=0" << "0" << true;
-    QTest::newRow("type=0 article") << "type=0" << "1" << false;
-    QTest::newRow("spaces") << " TYPE = 0 " << "0" << true;
-    QTest::newRow("like") << "title like '%abc%'" << "xABCx" << true;
-    QTest::newRow("like doubled quote") << "title like '%it''s%'" << "it's" << true;
-    QTest::newRow("like upper keyword") << "Title LIKE '%a%'" << "b" << false;
+    QTest::newRow("type=0 folder") << "type=0"
+                                   << "0" << true;
+    QTest::newRow("type=0 article") << "type=0"
+                                    << "1" << false;
+    QTest::newRow("spaces") << " TYPE = 0 "
+                            << "0" << true;
+    QTest::newRow("like") << "title like '%abc%'"
+                          << "xABCx" << true;
+    QTest::newRow("like doubled quote") << "title like '%it''s%'"
+                                        << "it's" << true;
+    QTest::newRow("like upper keyword") << "Title LIKE '%a%'"
+                                        << "b" << false;
 }
 
 void TestTitlePattern::filterTexts() {

@@ -65,9 +65,15 @@ TestNotebook::~TestNotebook() {
     QSqlDatabase::removeDatabase(m_connection);
 }
 
-QString TestNotebook::folder() const { return m_dir.path(); }
-QString TestNotebook::path() const { return m_dir.path() + QStringLiteral("/mdb/code.mdb"); }
-QSqlDatabase TestNotebook::db() { return QSqlDatabase::database(m_connection, false); }
+QString TestNotebook::folder() const {
+    return m_dir.path();
+}
+QString TestNotebook::path() const {
+    return m_dir.path() + QStringLiteral("/mdb/code.mdb");
+}
+QSqlDatabase TestNotebook::db() {
+    return QSqlDatabase::database(m_connection, false);
+}
 
 qint64 TestNotebook::addRow(const QVariantMap &columns) {
     QStringList names, marks;

@@ -18,7 +18,9 @@ BoxAnswerer::BoxAnswerer() {
     });
 }
 
-BoxAnswerer::~BoxAnswerer() { MsgBox::setResponder({}); }
+BoxAnswerer::~BoxAnswerer() {
+    MsgBox::setResponder({});
+}
 
 QStringList BoxAnswerer::texts() const {
     QStringList out;
@@ -79,13 +81,15 @@ void WindowFixture::type(QWidget *widget, const QString &text) {
 }
 
 void WindowFixture::typeInCode(const QString &text) {
-    w->SynMemo1->setCursorPosition(w->SynMemo1->lines() - 1, w->SynMemo1->text(w->SynMemo1->lines() - 1).size());
+    w->SynMemo1->setCursorPosition(w->SynMemo1->lines() - 1,
+                                   w->SynMemo1->text(w->SynMemo1->lines() - 1).size());
     type(w->SynMemo1, text);
 }
 
 void WindowFixture::typeInExample(const QString &text) {
     w->scGPPageControl1->setCurrentWidget(w->scGPPageControlPage3);
-    w->SynMemo2->setCursorPosition(w->SynMemo2->lines() - 1, w->SynMemo2->text(w->SynMemo2->lines() - 1).size());
+    w->SynMemo2->setCursorPosition(w->SynMemo2->lines() - 1,
+                                   w->SynMemo2->text(w->SynMemo2->lines() - 1).size());
     type(w->SynMemo2, text);
 }
 

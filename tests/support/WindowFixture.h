@@ -55,10 +55,10 @@ public:
     void moveFolderTreeTo(qint64 nodeId);
     // Types text into a widget as the user would, Chinese included.
     static void type(QWidget *widget, const QString &text);
-    void typeInCode(const QString &text);    // at the end of the code editor
-    void typeInExample(const QString &text); // at the end of the example editor
+    void typeInCode(const QString &text);        // at the end of the code editor
+    void typeInExample(const QString &text);     // at the end of the example editor
     bool pending(QToolButton *saveButton) const; // enabled and showing the waiting picture
-    QString notices() const; // texts of the open notices, joined by "|"
+    QString notices() const;                     // texts of the open notices, joined by "|"
     void closeNotices();
     // A tree as text: titles in order, a row's own rows in brackets, "A(b c) D".
     static QString treeText(const NoteTreeView *tree);

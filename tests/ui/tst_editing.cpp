@@ -20,9 +20,11 @@ std::function<void(TestNotebook &)> notebook(Ids &ids) {
         ids.folder = nb.addFolder(QStringLiteral("F"));
         ids.art = nb.addArticle(QStringLiteral("Art"), ids.folder, QStringLiteral("code"),
                                 QStringLiteral("demo"), QStringLiteral("notes"));
-        ids.other = nb.addArticle(QStringLiteral("Other"), ids.folder, QStringLiteral("other code"));
-        ids.marked = nb.addArticle(QStringLiteral("Marked"), ids.folder, QStringLiteral("marked code"),
-                                   QString(), QString(), QStringLiteral("2020-01-01"), 0, 1);
+        ids.other =
+            nb.addArticle(QStringLiteral("Other"), ids.folder, QStringLiteral("other code"));
+        ids.marked =
+            nb.addArticle(QStringLiteral("Marked"), ids.folder, QStringLiteral("marked code"),
+                          QString(), QString(), QStringLiteral("2020-01-01"), 0, 1);
     };
 }
 } // namespace
@@ -114,9 +116,12 @@ void TestEditing::blankLinesGoWithoutUndo_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("left");
     QTest::addColumn<bool>("pending");
-    QTest::newRow("five lines") << "a\n\n  \nb\n\t" << "a\nb" << true;
-    QTest::newRow("ideographic space stays") << QString::fromUtf8("a\n\u3000\n \nb") << QString::fromUtf8("a\n\u3000\nb") << true;
-    QTest::newRow("nothing blank") << "a\n b" << "a\n b" << false;
+    QTest::newRow("five lines") << "a\n\n  \nb\n\t"
+                                << "a\nb" << true;
+    QTest::newRow("ideographic space stays")
+        << QString::fromUtf8("a\n\u3000\n \nb") << QString::fromUtf8("a\n\u3000\nb") << true;
+    QTest::newRow("nothing blank") << "a\n b"
+                                   << "a\n b" << false;
 }
 
 void TestEditing::blankLinesGoWithoutUndo() {
@@ -126,7 +131,8 @@ void TestEditing::blankLinesGoWithoutUndo() {
     Ids ids;
     WindowFixture f([&](TestNotebook &nb) {
         notebook(ids)(nb);
-        nb.exec(QStringLiteral("UPDATE delphi SET info='%1' WHERE NodeId=%2").arg(code).arg(ids.art));
+        nb.exec(
+            QStringLiteral("UPDATE delphi SET info='%1' WHERE NodeId=%2").arg(code).arg(ids.art));
     });
     f.clickFolderTree(ids.art);
     f.typeInCode(QStringLiteral("z")); // some undo history before the removal
@@ -220,7 +226,8 @@ void TestEditing::saveTargetsTheShownArticle() {
     QTest::mouseClick(f.w->ToolButton5, Qt::LeftButton);
     QCOMPARE(EditedNodeId, QString::number(shown));
     f.w->Synmemo1SaveExecute();
-    const QString expected = (shown == ids.art ? QStringLiteral("code") : QStringLiteral("marked code")) + "\n!";
+    const QString expected =
+        (shown == ids.art ? QStringLiteral("code") : QStringLiteral("marked code")) + "\n!";
     QCOMPARE(f.nb.value(shown, "info").toString(), expected);
     for (qint64 id : {ids.folder, ids.art, ids.other, ids.marked})
         if (id != shown)
@@ -242,13 +249,16 @@ void TestEditing::bookmarkClickAsksFirst() {
     f.boxes.answer(yes ? QMessageBox::Yes : QMessageBox::No);
     f.clickBookmarkTree(ids.marked);
     QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("当前内容有改动，是否要保存")});
-    QCOMPARE(f.nb.value(ids.art, "info").toString(), yes ? QStringLiteral("code!") : QStringLiteral("code"));
+    QCOMPARE(f.nb.value(ids.art, "info").toString(),
+             yes ? QStringLiteral("code!") : QStringLiteral("code"));
     QCOMPARE(f.nb.value(ids.marked, "info").toString(), QStringLiteral("marked code"));
     QCOMPARE(f.w->SynMemo1->wholeText(), QStringLiteral("marked code"));
     QVERIFY(!f.pending(f.w->ToolButton4) && !f.pending(f.w->ToolButton9));
 }
 
-void TestEditing::closeAsksFirst_data() { bookmarkClickAsksFirst_data(); }
+void TestEditing::closeAsksFirst_data() {
+    bookmarkClickAsksFirst_data();
+}
 
 void TestEditing::closeAsksFirst() {
     QFETCH(bool, yes);
@@ -263,7 +273,8 @@ void TestEditing::closeAsksFirst() {
     QCOMPARE(f.boxes.asked.first().icon, QMessageBox::Question);
     const QVariantMap row = f.nb.row(ids.art);
     QCOMPARE(row.value("info").toString(), yes ? QStringLiteral("code!") : QStringLiteral("code"));
-    QCOMPARE(row.value("Richinfo").toString(), yes ? QStringLiteral("n2") : QStringLiteral("notes"));
+    QCOMPARE(row.value("Richinfo").toString(),
+             yes ? QStringLiteral("n2") : QStringLiteral("notes"));
 }
 
 void TestEditing::saveOfDeletedArticleKeepsTheEdit() {

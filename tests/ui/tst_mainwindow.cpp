@@ -29,13 +29,16 @@ std::function<void(TestNotebook &)> standardNotebook(Ids &ids) {
         ids.withExample = nb.addArticle(QStringLiteral("有示例"), ids.folder,
                                         QStringLiteral("begin\nend."), QStringLiteral("demo;"),
                                         QStringLiteral("说明一"), QStringLiteral("2024-03-05"), 5);
-        ids.plain = nb.addArticle(QStringLiteral("Plain"), ids.sub, QStringLiteral("x := 1;"),
-                                  QString(), QStringLiteral("notes"), QStringLiteral("2021/12/31"), 0);
+        ids.plain =
+            nb.addArticle(QStringLiteral("Plain"), ids.sub, QStringLiteral("x := 1;"), QString(),
+                          QStringLiteral("notes"), QStringLiteral("2021/12/31"), 0);
         ids.nulls = nb.addRow({{"Title", QVariant()}, {"ParentId", 0}, {"type", 1}});
     };
 }
 
-QString readCaption(WindowFixture &f) { return f.w->dxLayoutLabeledItem2->caption(); }
+QString readCaption(WindowFixture &f) {
+    return f.w->dxLayoutLabeledItem2->caption();
+}
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -59,25 +62,83 @@ private slots:
 
 void TestMainWindow::componentsCarryTheirNames() {
     WindowFixture f;
-    const char *names[] = {
-        "scGPPanel1", "Image1", "scGPLabel1", "scPanel3", "scPanel1", "cxSplitter1", "scPanel2",
-        "scGPPageControl2", "scGPPageControlPage4", "scGPPageControlPage5", "cxDBTreeList1",
-        "cxDBTreeList2", "dxLayoutControl1", "dxLayoutGroup1", "dxLayoutGroup2", "dxLayoutGroup3",
-        "cxTextEdit1", "scGPEdit1", "scGPPageControl1", "scGPPageControlPage1",
-        "scGPPageControlPage2", "scGPPageControlPage3", "Panel1", "Panel2", "Panel3", "Panel4",
-        "Panel5", "Panel6", "ToolBar1", "ToolBar2", "SynMemo1", "SynMemo2", "RichEdit1",
-        "dxLayoutLabeledItem1", "dxLayoutLabeledItem2", "dxLayoutSeparatorItem1",
-        "dxLayoutSeparatorItem2", "dxLayoutSeparatorItem3", "dxBarManager1", "dxBarManager1Bar1",
-        "dxBarStatic1", "dxBarStatic2", "dxBarStatic3", "dxBarStatic4", "PopupMenu1", "PopupMenu2"};
+    const char *names[] = {"scGPPanel1",
+                           "Image1",
+                           "scGPLabel1",
+                           "scPanel3",
+                           "scPanel1",
+                           "cxSplitter1",
+                           "scPanel2",
+                           "scGPPageControl2",
+                           "scGPPageControlPage4",
+                           "scGPPageControlPage5",
+                           "cxDBTreeList1",
+                           "cxDBTreeList2",
+                           "dxLayoutControl1",
+                           "dxLayoutGroup1",
+                           "dxLayoutGroup2",
+                           "dxLayoutGroup3",
+                           "cxTextEdit1",
+                           "scGPEdit1",
+                           "scGPPageControl1",
+                           "scGPPageControlPage1",
+                           "scGPPageControlPage2",
+                           "scGPPageControlPage3",
+                           "Panel1",
+                           "Panel2",
+                           "Panel3",
+                           "Panel4",
+                           "Panel5",
+                           "Panel6",
+                           "ToolBar1",
+                           "ToolBar2",
+                           "SynMemo1",
+                           "SynMemo2",
+                           "RichEdit1",
+                           "dxLayoutLabeledItem1",
+                           "dxLayoutLabeledItem2",
+                           "dxLayoutSeparatorItem1",
+                           "dxLayoutSeparatorItem2",
+                           "dxLayoutSeparatorItem3",
+                           "dxBarManager1",
+                           "dxBarManager1Bar1",
+                           "dxBarStatic1",
+                           "dxBarStatic2",
+                           "dxBarStatic3",
+                           "dxBarStatic4",
+                           "PopupMenu1",
+                           "PopupMenu2"};
     for (const char *name : names)
         QVERIFY2(f.w->findChild<QWidget *>(QString::fromLatin1(name)), name);
     for (int i = 1; i <= 10; ++i)
         QVERIFY(f.w->findChild<QToolButton *>(QStringLiteral("ToolButton%1").arg(i)));
-    const QStringList actions = {"Addd", "Addw", "Del", "Rname", "FullEx", "FullClose", "ShuQian",
-                                 "ShuQianDel", "CutToClipboard", "CopyToClipboard",
-                                 "PasteFromClipboard", "Search", "Copytip", "Synmemo2Save",
-                                 "Synmemo1Save", "DelTip", "N1", "N2", "N3", "N4", "N5", "N6",
-                                 "N7", "N8", "N9", "N10", "MenuItem7"};
+    const QStringList actions = {"Addd",
+                                 "Addw",
+                                 "Del",
+                                 "Rname",
+                                 "FullEx",
+                                 "FullClose",
+                                 "ShuQian",
+                                 "ShuQianDel",
+                                 "CutToClipboard",
+                                 "CopyToClipboard",
+                                 "PasteFromClipboard",
+                                 "Search",
+                                 "Copytip",
+                                 "Synmemo2Save",
+                                 "Synmemo1Save",
+                                 "DelTip",
+                                 "N1",
+                                 "N2",
+                                 "N3",
+                                 "N4",
+                                 "N5",
+                                 "N6",
+                                 "N7",
+                                 "N8",
+                                 "N9",
+                                 "N10",
+                                 "MenuItem7"};
     for (const QString &name : actions)
         QVERIFY2(f.w->findChild<QAction *>(name), qPrintable(name));
     QCOMPARE(f.w->windowTitle(), QStringLiteral("Quillbox"));
@@ -117,7 +178,8 @@ void TestMainWindow::typicalEventShowsAndCounts() {
     QCOMPARE(f.w->SynMemo2->wholeText(), QStringLiteral("demo;"));
     QCOMPARE(f.w->RichEdit1->toPlainText(), QStringLiteral("说明一"));
     QCOMPARE(f.w->dxLayoutLabeledItem1->caption(),
-             QStringLiteral("发布时间：") + QLocale::system().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+             QStringLiteral("发布时间：") +
+                 QLocale::system().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
     QCOMPARE(readCaption(f), QStringLiteral("阅读：（5）"));
     QCOMPARE(f.nb.value(ids.withExample, "Read").toInt(), 6);
     QVERIFY(!f.w->SynMemo1->isModifiedFlag());
@@ -189,7 +251,8 @@ void TestMainWindow::promptBeforeLeavingAnEdit() {
     const QVariantMap row = f.nb.row(ids.withExample);
     QCOMPARE(row.value("info").toString(),
              yes ? QStringLiteral("begin\nend.改") : QStringLiteral("begin\nend."));
-    QCOMPARE(row.value("Richinfo").toString(), yes ? QStringLiteral("new notes") : QStringLiteral("说明一"));
+    QCOMPARE(row.value("Richinfo").toString(),
+             yes ? QStringLiteral("new notes") : QStringLiteral("说明一"));
     QCOMPARE(row.value("Demoinfo").toString(), QStringLiteral("demo;"));
     QVERIFY(!f.pending(f.w->ToolButton4) && !f.pending(f.w->ToolButton9));
     QCOMPARE(f.w->cxTextEdit1->text(), QStringLiteral("Plain"));
@@ -230,8 +293,7 @@ void TestMainWindow::bookmarkClickShowsWithoutCounting() {
 void TestMainWindow::popupFollowsRowKind_data() {
     QTest::addColumn<bool>("article");
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("article") << true
-                             << QStringList{"N6", "N7", "N8", "N4", "N5", "N10", "N9"};
+    QTest::newRow("article") << true << QStringList{"N6", "N7", "N8", "N4", "N5", "N10", "N9"};
     // The menu itself drops the separator left standing at its end.
     QTest::newRow("folder") << false
                             << QStringList{"N1", "N2", "N3", "N6", "N7", "N8", "N4", "N5", "N10"};

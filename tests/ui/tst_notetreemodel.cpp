@@ -49,10 +49,10 @@ void TestNoteTreeModel::placesRowsUnderTheirParents() {
     TestNotebook nb;
     const qint64 a = nb.addFolder("A");
     nb.addArticle("a1", a);
-    nb.addArticle("orphan", 999);       // its folder is gone: top level
+    nb.addArticle("orphan", 999); // its folder is gone: top level
     const qint64 b = nb.addFolder("B", 0);
     nb.addArticle("b1", b);
-    nb.addArticle("a2", a);             // siblings keep record-set order
+    nb.addArticle("a2", a); // siblings keep record-set order
     const qint64 r1 = nb.addFolder("R1", 0);
     const qint64 r2 = nb.addFolder("R2", r1);
     nb.exec(QStringLiteral("UPDATE delphi SET ParentId=%1 WHERE NodeId=%2").arg(r2).arg(r1));
