@@ -6,6 +6,10 @@
 #include <QTranslator>
 #include <memory>
 
+// The version record the executable carries, readable with `strings`.
+[[gnu::used]] static const char VersionRecord[] =
+    "Quillbox file version " QUILLBOX_VERSION ", product version " QUILLBOX_VERSION;
+
 int main(int argc, char *argv[]) {
     QuillboxApplication app(argc, argv);
     // No application name is set: the default error box is captioned with
