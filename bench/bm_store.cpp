@@ -8,6 +8,7 @@
 //
 // Notebooks come from BenchNotebook: QUILLBOX_BENCH_DIR, generated when missing.
 
+#include "BenchCommon.h"
 #include "BenchNotebook.h"
 #include "store/NoteColumns.h"
 #include "store/NoteTable.h"
@@ -18,13 +19,9 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -32,141 +29,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// CPU time of this thread, kernel time included: unlike wall time it does not
-// grow while other programs hold the cores, so its ratio holds on a busy machine.
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-// Wall and thread CPU time since it was made.
-struct Lap {
-    Clock::time_point wall = Clock::now();
-    double cpu = threadCpuMs();
-    double wallMs() const { return msSince(wall); }
-    double cpuMs() const { return threadCpuMs() - cpu; }
-};
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return std::nan("");
-    const std::size_t mid = v.size() / 2;
-    std::nth_element(v.begin(), v.begin() + mid, v.end());
-    const double upper = v[mid];
-    if (v.size() % 2)
-        return upper;
-    return (upper + *std::max_element(v.begin(), v.begin() + mid)) / 2;
-}
-
-// Every timed sample of a measure over all repetitions, for the closing table.
-struct Samples {
-    std::vector<double> ours, floor, floor2;
-};
-std::map<std::string, Samples> g_samples;
-
-void keep(const std::string &measure, const std::vector<double> &ours,
-          const std::vector<double> &floor, const std::vector<double> &floor2 = {}) {
-    Samples &s = g_samples[measure];
-    s.ours.insert(s.ours.end(), ours.begin(), ours.end());
-    s.floor.insert(s.floor.end(), floor.begin(), floor.end());
-    s.floor2.insert(s.floor2.end(), floor2.begin(), floor2.end());
-}
+using namespace BenchCommon;
 
 // ---------------------------------------------------------------------------
 // The floor: plain SQLite
-
-class PlainDb {
-public:
-    explicit PlainDb(const QString &path) {
-        // Read-write like the program's own connection.
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) !=
-            SQLITE_OK) {
-            const std::string error = sqlite3_errmsg(m_db);
-            sqlite3_close_v2(m_db);
-            throw std::runtime_error("sqlite3_open_v2: " + error);
-        }
-        sqlite3_busy_timeout(m_db, 2000);
-    }
-    ~PlainDb() { sqlite3_close_v2(m_db); }
-    PlainDb(const PlainDb &) = delete;
-    PlainDb &operator=(const PlainDb &) = delete;
-    sqlite3 *handle() const { return m_db; }
-
-private:
-    sqlite3 *m_db = nullptr;
-};
-
-class Statement {
-public:
-    Statement(const PlainDb &db, const char *sql) : m_db(db.handle()) {
-        if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("sqlite3_prepare_v2: ") + sqlite3_errmsg(m_db));
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    sqlite3_stmt *handle() const { return m_stmt; }
-    [[noreturn]] void fail() const {
-        throw std::runtime_error(std::string("sqlite3_step: ") + sqlite3_errmsg(m_db));
-    }
-
-private:
-    sqlite3 *m_db;
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
-struct ScanResult {
-    qint64 rows = 0;
-    qint64 textBytes = 0;
-};
-
-// Steps every row and touches every column as a loader must: integers read,
-// texts fetched (as UTF-8) and their bytes looked at.
-ScanResult stepAll(const Statement &statement) {
-    sqlite3_stmt *stmt = statement.handle();
-    const int columns = sqlite3_column_count(stmt);
-    ScanResult result;
-    qint64 sink = 0;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        ++result.rows;
-        for (int c = 0; c < columns; ++c) {
-            switch (sqlite3_column_type(stmt, c)) {
-            case SQLITE_INTEGER:
-                sink += sqlite3_column_int64(stmt, c);
-                break;
-            case SQLITE_FLOAT:
-                sink += qint64(sqlite3_column_double(stmt, c));
-                break;
-            case SQLITE_TEXT: {
-                const unsigned char *text = sqlite3_column_text(stmt, c);
-                const int bytes = sqlite3_column_bytes(stmt, c);
-                result.textBytes += bytes;
-                if (bytes > 0)
-                    sink += text[bytes - 1];
-                break;
-            }
-            case SQLITE_BLOB:
-                benchmark::DoNotOptimize(sqlite3_column_blob(stmt, c));
-                result.textBytes += sqlite3_column_bytes(stmt, c);
-                break;
-            default:
-                break;
-            }
-        }
-    }
-    if (rc != SQLITE_DONE)
-        statement.fail();
-    benchmark::DoNotOptimize(sink);
-    return result;
-}
 
 constexpr const char *kSelectAll = "SELECT * FROM delphi";
 // What the data module loads: every column but the three long texts.
@@ -178,27 +44,6 @@ ScanResult plainScan(const QString &path, const char *sql) {
     PlainDb db(path);
     Statement stmt(db, sql);
     return stepAll(stmt);
-}
-
-// ---------------------------------------------------------------------------
-// Ours
-
-std::unique_ptr<TDM> openNotebook(const QString &path) {
-    auto dm = std::make_unique<TDM>(nullptr, path);
-    if (!dm->FDQuery1.isOpen())
-        throw std::runtime_error("the data module could not open " + path.toStdString());
-    return dm;
-}
-
-// Runs `body`; a failure skips the benchmark with its message.
-template <typename Body> bool guarded(benchmark::State &state, Body &&body) {
-    try {
-        body();
-        return true;
-    } catch (const std::exception &e) {
-        state.SkipWithError(e.what());
-        return false;
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -492,81 +337,61 @@ void registerBenchmarks() {
 }
 
 void printSummary(FILE *out) {
-    if (g_samples.empty())
-        return;
-    std::fprintf(out, "\nSummary: medians of every timed sample; the floor is the same work done "
-                      "with plain SQLite (C API) on the same file.\n");
-    std::fprintf(out, "%-44s %18s %30s %7s %10s %4s\n", "measure", "ours", "floor", "ratio", "goal",
-                 "met");
-    // A NaN ratio: the floor column is a reference, not the same work.
-    // `met` is -1 where there is no goal.
-    auto line = [&](const std::string &measure, const std::string &ours, const std::string &floor,
-                    double ratio, const char *goal, int met) {
-        char ratioText[16] = "-";
-        if (!std::isnan(ratio))
-            std::snprintf(ratioText, sizeof ratioText, "%.2fx", ratio);
-        const char *metText = met < 0 ? "-" : (met ? "yes" : "NO");
-        std::fprintf(out, "%-44s %18s %30s %7s %10s %4s\n", measure.c_str(), ours.c_str(),
-                     floor.c_str(), ratioText, goal, metText);
-    };
-    auto fmt = [](double value, const char *unit, const char *what = nullptr) {
-        char text[64];
-        if (what)
-            std::snprintf(text, sizeof text, "%.2f %s (%s)", value, unit, what);
-        else
-            std::snprintf(text, sizeof text, "%.2f %s", value, unit);
-        return std::string(text);
-    };
+    const SummaryTable table(out,
+                             "medians of every timed sample; the floor is the same work done with "
+                             "plain SQLite (C API) on the same file.",
+                             44, 18, 30);
     const double none = std::nan("");
 
     for (int articles : {10000, 100000}) {
         const std::string n = std::to_string(articles);
-        const auto it = g_samples.find("create" + n);
-        if (it == g_samples.end())
+        const Samples *create = kept("create" + n);
+        if (!create)
             continue;
-        const double o = median(it->second.ours), fa = median(it->second.floor),
-                     fl = median(it->second.floor2);
+        const double o = median(create->ours), fa = median(create->floor),
+                     fl = median(create->extra);
         const bool big = articles == 100000;
-        line("DataModuleCreate, " + n + " articles", fmt(o, "ms"), fmt(fa, "ms", "SELECT *"),
-             o / fa, big ? "<= 1.5x" : "-", big ? o <= 1.5 * fa : -1);
-        if (auto cpu = g_samples.find("createCpu" + n); cpu != g_samples.end()) {
-            const double oc = median(cpu->second.ours), fc = median(cpu->second.floor);
-            line("  same, thread CPU time", fmt(oc, "ms"), fmt(fc, "ms", "SELECT *"), oc / fc,
-                 big ? "<= 1.5x" : "-", big ? oc <= 1.5 * fc : -1);
+        table.line("DataModuleCreate, " + n + " articles", figure(o, "ms"),
+                   figure(fa, "ms", "SELECT *"), o / fa, big ? "<= 1.5x" : "-",
+                   big ? o <= 1.5 * fa : -1);
+        if (const Samples *cpu = kept("createCpu" + n)) {
+            const double oc = median(cpu->ours), fc = median(cpu->floor);
+            table.line("  same, thread CPU time", figure(oc, "ms"), figure(fc, "ms", "SELECT *"),
+                       oc / fc, big ? "<= 1.5x" : "-", big ? oc <= 1.5 * fc : -1);
         }
-        line("  same, against the loaded columns only", fmt(o, "ms"), fmt(fl, "ms", "8 columns"),
-             o / fl, "-", -1);
+        table.line("  same, against the loaded columns only", figure(o, "ms"),
+                   figure(fl, "ms", "8 columns"), o / fl, "-", -1);
     }
     for (const std::string needle : {"ab", "常见"}) {
-        if (auto it = g_samples.find("filterSet " + needle); it != g_samples.end()) {
-            const double o = median(it->second.ours), f = median(it->second.floor);
-            line("Title filter '%" + needle + "%' set, 100000 articles", fmt(o, "ms"),
-                 fmt(f, "ms", "SQLite LIKE"), o / f, "<= 20 ms", o <= 20.0);
+        if (const Samples *set = kept("filterSet " + needle)) {
+            const double o = median(set->ours), f = median(set->floor);
+            table.line("Title filter '%" + needle + "%' set, 100000 articles", figure(o, "ms"),
+                       figure(f, "ms", "SQLite LIKE"), o / f, "<= 20 ms", o <= 20.0);
         }
-        if (auto it = g_samples.find("filterSetCpu " + needle); it != g_samples.end()) {
-            const double o = median(it->second.ours), f = median(it->second.floor);
-            line("  same, thread CPU time", fmt(o, "ms"), fmt(f, "ms", "SQLite LIKE"), o / f,
-                 "<= 20 ms", o <= 20.0);
+        if (const Samples *cpu = kept("filterSetCpu " + needle)) {
+            const double o = median(cpu->ours), f = median(cpu->floor);
+            table.line("  same, thread CPU time", figure(o, "ms"), figure(f, "ms", "SQLite LIKE"),
+                       o / f, "<= 20 ms", o <= 20.0);
         }
-        if (auto it = g_samples.find("filterClear " + needle); it != g_samples.end())
-            line("  same, cleared", fmt(median(it->second.ours), "ms"), "-", none, "-", -1);
+        if (const Samples *clear = kept("filterClear " + needle))
+            table.line("  same, cleared", figure(median(clear->ours), "ms"), "-", none, "-", -1);
     }
-    if (auto it = g_samples.find("post"); it != g_samples.end()) {
-        const double o = median(it->second.ours), f = median(it->second.floor);
-        line("Post of one row (Read), 10000 articles", fmt(o, "ms"), fmt(f, "ms", "UPDATE"), o / f,
-             "<= 2x", o <= 2 * f);
+    if (const Samples *post = kept("post")) {
+        const double o = median(post->ours), f = median(post->floor);
+        table.line("Post of one row (Read), 10000 articles", figure(o, "ms"),
+                   figure(f, "ms", "UPDATE"), o / f, "<= 2x", o <= 2 * f);
     }
-    if (auto it = g_samples.find("postCpu"); it != g_samples.end()) {
-        const double o = median(it->second.ours), f = median(it->second.floor);
-        line("  same, thread CPU time (no disk waits)", fmt(o, "ms"), fmt(f, "ms", "UPDATE"), o / f,
-             "-", -1);
+    if (const Samples *cpu = kept("postCpu")) {
+        const double o = median(cpu->ours), f = median(cpu->floor);
+        table.line("  same, thread CPU time (no disk waits)", figure(o, "ms"),
+                   figure(f, "ms", "UPDATE"), o / f, "-", -1);
     }
-    if (auto it = g_samples.find("rss"); it != g_samples.end()) {
-        const double after = median(it->second.ours), before = median(it->second.floor);
-        line("Resident memory, 100000 articles open", fmt(after, "MB"),
-             fmt(before, "MB", "before loading"), none, "<= 200 MB", after <= 200.0);
-        line("  peak resident memory while loading", fmt(median(it->second.floor2), "MB"), "-",
-             none, "-", -1);
+    if (const Samples *rss = kept("rss")) {
+        const double after = median(rss->ours), before = median(rss->floor);
+        table.line("Resident memory, 100000 articles open", figure(after, "MB"),
+                   figure(before, "MB", "before loading"), none, "<= 200 MB", after <= 200.0);
+        table.line("  peak resident memory while loading", figure(median(rss->extra), "MB"), "-",
+                   none, "-", -1);
     }
 }
 
@@ -575,22 +400,5 @@ void printSummary(FILE *out) {
 int main(int argc, char **argv) {
     if (argc == 3 && std::strcmp(argv[1], "--rss-probe") == 0)
         return rssProbe(argc, argv);
-
-    // The summary must not spoil machine-readable output on stdout.
-    FILE *summaryOut = stdout;
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], "--benchmark_format=", 19) == 0 &&
-            std::strcmp(argv[i] + 19, "console") != 0)
-            summaryOut = stderr;
-
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    QApplication app(argc, argv);
-    registerBenchmarks();
-    benchmark::RunSpecifiedBenchmarks();
-    printSummary(summaryOut);
-    benchmark::Shutdown();
-    return 0;
+    return runMain<QApplication>(argc, argv, registerBenchmarks, printSummary);
 }

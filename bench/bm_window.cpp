@@ -16,6 +16,7 @@
 // Notebooks come from BenchNotebook: QUILLBOX_BENCH_DIR, generated when missing.
 // Everything that writes works on a copy.
 
+#include "BenchCommon.h"
 #include "BenchNotebook.h"
 #include "store/NoteColumns.h"
 #include "store/NoteTable.h"
@@ -33,12 +34,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
-#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -46,139 +43,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// CPU time of this thread: unlike wall time it does not grow while other
-// programs hold the cores.
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return std::nan("");
-    const std::size_t mid = v.size() / 2;
-    std::nth_element(v.begin(), v.begin() + mid, v.end());
-    const double upper = v[mid];
-    if (v.size() % 2)
-        return upper;
-    return (upper + *std::max_element(v.begin(), v.begin() + mid)) / 2;
-}
-
-// Every timed sample of a measure, for the closing table.
-struct Samples {
-    std::vector<double> ours, floor, extra;
-};
-std::map<std::string, Samples> g_samples;
-
-void keep(const std::string &measure, const std::vector<double> &ours,
-          const std::vector<double> &floor, const std::vector<double> &extra = {}) {
-    Samples &s = g_samples[measure];
-    s.ours.insert(s.ours.end(), ours.begin(), ours.end());
-    s.floor.insert(s.floor.end(), floor.begin(), floor.end());
-    s.extra.insert(s.extra.end(), extra.begin(), extra.end());
-}
-
-// Destroying a TDM warns that its connection is still in use: counted
-// instead of printed once per iteration.
-int g_connectionWarnings = 0;
-QtMessageHandler g_defaultHandler = nullptr;
-
-void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message) {
-    if (type == QtWarningMsg && message.contains(QLatin1String("removeDatabase")) &&
-        message.contains(QLatin1String("still in use"))) {
-        ++g_connectionWarnings;
-        return;
-    }
-    g_defaultHandler(type, context, message);
-}
+using namespace BenchCommon;
 
 // A message box would wait for a user who is not there; any box the program
 // asks for is answered No and fails the benchmark that caused it.
 QStringList g_boxes;
-
-// ---------------------------------------------------------------------------
-// The floor: plain SQLite
-
-class PlainDb {
-public:
-    explicit PlainDb(const QString &path) {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) !=
-            SQLITE_OK) {
-            const std::string error = sqlite3_errmsg(m_db);
-            sqlite3_close_v2(m_db);
-            throw std::runtime_error("sqlite3_open_v2: " + error);
-        }
-        sqlite3_busy_timeout(m_db, 2000);
-    }
-    ~PlainDb() { sqlite3_close_v2(m_db); }
-    PlainDb(const PlainDb &) = delete;
-    PlainDb &operator=(const PlainDb &) = delete;
-    sqlite3 *handle() const { return m_db; }
-
-    void exec(const char *sql) const {
-        char *error = nullptr;
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-            const std::string text = error ? error : "?";
-            sqlite3_free(error);
-            throw std::runtime_error("sqlite3_exec: " + text);
-        }
-    }
-
-private:
-    sqlite3 *m_db = nullptr;
-};
-
-class Statement {
-public:
-    Statement(const PlainDb &db, const char *sql) : m_db(db.handle()) {
-        if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string("sqlite3_prepare_v2: ") + sqlite3_errmsg(m_db));
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    sqlite3_stmt *handle() const { return m_stmt; }
-    [[noreturn]] void fail() const {
-        throw std::runtime_error(std::string("sqlite3_step: ") + sqlite3_errmsg(m_db));
-    }
-
-private:
-    sqlite3 *m_db;
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
-// Steps every row and touches every column as a reader must: integers read,
-// texts fetched and their last byte looked at. Returns the rows stepped.
-qint64 stepAll(const Statement &statement) {
-    sqlite3_stmt *stmt = statement.handle();
-    const int columns = sqlite3_column_count(stmt);
-    qint64 rows = 0, sink = 0;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        ++rows;
-        for (int c = 0; c < columns; ++c) {
-            if (sqlite3_column_type(stmt, c) == SQLITE_TEXT) {
-                const unsigned char *text = sqlite3_column_text(stmt, c);
-                const int bytes = sqlite3_column_bytes(stmt, c);
-                if (bytes > 0)
-                    sink += text[bytes - 1];
-            } else {
-                sink += sqlite3_column_int64(stmt, c);
-            }
-        }
-    }
-    if (rc != SQLITE_DONE)
-        statement.fail();
-    benchmark::DoNotOptimize(sink);
-    return rows;
-}
 
 // ---------------------------------------------------------------------------
 // Ours
@@ -211,13 +80,6 @@ void flushDeletes() {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-std::unique_ptr<TDM> openNotebook(const QString &path) {
-    auto dm = std::make_unique<TDM>(nullptr, path);
-    if (!dm->FDQuery1.isOpen())
-        throw std::runtime_error("the data module could not open " + path.toStdString());
-    return dm;
-}
-
 // A data module and its main window, built, shown and painted once; the
 // window goes first when it ends, as in the program.
 struct OpenWindow {
@@ -243,17 +105,14 @@ struct OpenWindow {
     OpenWindow &operator=(const OpenWindow &) = delete;
 };
 
+// BenchCommon::guarded, and a message box the program asked for fails it too.
 template <typename Body> bool guarded(benchmark::State &state, Body &&body) {
-    try {
+    return BenchCommon::guarded(state, [&] {
         g_boxes.clear();
         body();
         if (!g_boxes.isEmpty())
             throw std::runtime_error("the program asked: " + g_boxes.join(" | ").toStdString());
-        return true;
-    } catch (const std::exception &e) {
-        state.SkipWithError(e.what());
-        return false;
-    }
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -275,24 +134,21 @@ void BM_WindowOpen(benchmark::State &state, int articles) {
     std::vector<double> tdm, window, tdmCpu, windowCpu;
     for (auto _ : state) {
         const bool ok = guarded(state, [&] {
-            auto t = Clock::now();
-            double cpu = threadCpuMs();
+            Lap lap;
             std::unique_ptr<TDM> dm = openNotebook(path);
-            tdm.push_back(msSince(t));
-            tdmCpu.push_back(threadCpuMs() - cpu);
+            tdm.push_back(lap.wallMs());
+            tdmCpu.push_back(lap.cpuMs());
 
-            t = Clock::now();
-            cpu = threadCpuMs();
+            lap = Lap();
             auto w = std::make_unique<TFrmain>();
             Frmain = w.get();
             PaintWatch paints;
             paints.watch(w->cxDBTreeList1->viewport());
             w->show();
             pumpUntilPainted(paints, 0);
-            const double ms = msSince(t);
-            windowCpu.push_back(threadCpuMs() - cpu);
-            window.push_back(ms);
-            state.SetIterationTime((tdm.back() + ms) / 1000.0);
+            window.push_back(lap.wallMs());
+            windowCpu.push_back(lap.cpuMs());
+            state.SetIterationTime((tdm.back() + window.back()) / 1000.0);
 
             // Closing is not part of opening.
             Frmain = nullptr;
@@ -421,7 +277,7 @@ void BM_TreeClick(benchmark::State &state, int articles, ArticleSize size) {
     auto plainClick = [&](qint64 key) {
         sqlite3_stmt *r = read->handle();
         sqlite3_bind_int64(r, 1, key);
-        if (stepAll(*read) != 1)
+        if (stepAll(*read).rows != 1)
             throw std::runtime_error("the floor found no row");
         sqlite3_reset(r);
         sqlite3_stmt *u = update->handle();
@@ -517,7 +373,7 @@ void BM_SearchKeystroke(benchmark::State &state, int articles, const std::string
     };
     auto floorScan = [&](const char *sql) {
         Statement stmt(*plain, sql);
-        return stepAll(stmt);
+        return stepAll(stmt).rows;
     };
     // Untimed: one round of each.
     if (!guarded(state, [&] {
@@ -608,47 +464,27 @@ void registerBenchmarks() {
 }
 
 void printSummary(FILE *out) {
-    if (g_samples.empty())
-        return;
-    std::fprintf(out, "\nSummary: medians of every timed sample; each floor ran in the same run, "
-                      "interleaved with ours.\n");
-    std::fprintf(out, "%-46s %14s %34s %7s %10s %4s\n", "measure", "ours", "floor", "ratio", "goal",
-                 "met");
-    auto line = [&](const std::string &measure, const std::string &ours, const std::string &floor,
-                    double ratio, const char *goal, int met) {
-        char ratioText[16] = "-";
-        if (!std::isnan(ratio))
-            std::snprintf(ratioText, sizeof ratioText, "%.2fx", ratio);
-        std::fprintf(out, "%-46s %14s %34s %7s %10s %4s\n", measure.c_str(), ours.c_str(),
-                     floor.c_str(), ratioText, goal,
-                     met < 0 ? "-"
-                     : met   ? "yes"
-                             : "NO");
-    };
-    auto fmt = [](double value, const char *what = nullptr) {
-        char text[80];
-        if (what)
-            std::snprintf(text, sizeof text, "%.2f ms (%s)", value, what);
-        else
-            std::snprintf(text, sizeof text, "%.2f ms", value);
-        return std::string(text);
-    };
+    const SummaryTable table(
+        out,
+        "medians of every timed sample; each floor ran in the same run, interleaved with ours.", 46,
+        14, 34);
     const double none = std::nan("");
 
     for (int articles : {10000, 100000}) {
         const std::string n = std::to_string(articles);
         const bool big = articles == 100000;
-        if (auto it = g_samples.find("open" + n); it != g_samples.end()) {
-            const double w = median(it->second.ours), d = median(it->second.floor);
-            line("DataModuleCreate, " + n + " articles", fmt(d), "-", none, "-", -1);
-            line("Main window open (TDM + window), " + n, fmt(d + w), fmt(d, "TDM alone"),
-                 (d + w) / d, big ? "<= 1.5x" : "-", big ? (d + w) <= 1.5 * d : -1);
-            line("  window alone (build, show, paint)", fmt(w), "-", none, "-", -1);
+        if (const Samples *open = kept("open" + n)) {
+            const double w = median(open->ours), d = median(open->floor);
+            table.line("DataModuleCreate, " + n + " articles", figure(d, "ms"), "-", none, "-", -1);
+            table.line("Main window open (TDM + window), " + n, figure(d + w, "ms"),
+                       figure(d, "ms", "TDM alone"), (d + w) / d, big ? "<= 1.5x" : "-",
+                       big ? (d + w) <= 1.5 * d : -1);
+            table.line("  window alone (build, show, paint)", figure(w, "ms"), "-", none, "-", -1);
         }
-        if (auto it = g_samples.find("openCpu" + n); it != g_samples.end()) {
-            const double w = median(it->second.ours), d = median(it->second.floor);
-            line("  same, thread CPU time", fmt(d + w), fmt(d, "TDM alone"), (d + w) / d,
-                 big ? "<= 1.5x" : "-", big ? (d + w) <= 1.5 * d : -1);
+        if (const Samples *cpu = kept("openCpu" + n)) {
+            const double w = median(cpu->ours), d = median(cpu->floor);
+            table.line("  same, thread CPU time", figure(d + w, "ms"), figure(d, "ms", "TDM alone"),
+                       (d + w) / d, big ? "<= 1.5x" : "-", big ? (d + w) <= 1.5 * d : -1);
         }
     }
     struct Click {
@@ -659,25 +495,25 @@ void printSummary(FILE *out) {
     for (const Click &c : {Click{"clickSmall10000", "Tree click, 2 KB article, 10000", true},
                            Click{"clickSmall100000", "Tree click, 2 KB article, 100000", true},
                            Click{"clickHuge10000", "Tree click, 1 MB article, 10000", false}}) {
-        const auto it = g_samples.find(c.key);
-        if (it == g_samples.end())
+        const Samples *click = kept(c.key);
+        if (!click)
             continue;
-        const double o = median(it->second.ours), f = median(it->second.floor);
-        line(c.label, fmt(o), fmt(f, "SELECT row + UPDATE"), o / f, c.goal ? "<= 5 ms" : "-",
-             c.goal ? o <= 5.0 : -1);
-        line("  same, with the repaint that follows", fmt(median(it->second.extra)), "-", none, "-",
-             -1);
+        const double o = median(click->ours), f = median(click->floor);
+        table.line(c.label, figure(o, "ms"), figure(f, "ms", "SELECT row + UPDATE"), o / f,
+                   c.goal ? "<= 5 ms" : "-", c.goal ? o <= 5.0 : -1);
+        table.line("  same, with the repaint that follows", figure(median(click->extra), "ms"), "-",
+                   none, "-", -1);
     }
     for (const std::string needle : {"ab", "常见"}) {
-        if (auto it = g_samples.find("searchSet " + needle); it != g_samples.end()) {
-            const double o = median(it->second.ours), f = median(it->second.floor);
-            line("Search keystroke '" + needle + "', 100000", fmt(o), fmt(f, "SQLite LIKE"), o / f,
-                 "<= 20 ms", o <= 20.0);
+        if (const Samples *set = kept("searchSet " + needle)) {
+            const double o = median(set->ours), f = median(set->floor);
+            table.line("Search keystroke '" + needle + "', 100000", figure(o, "ms"),
+                       figure(f, "ms", "SQLite LIKE"), o / f, "<= 20 ms", o <= 20.0);
         }
-        if (auto it = g_samples.find("searchClear " + needle); it != g_samples.end()) {
-            const double o = median(it->second.ours), f = median(it->second.floor);
-            line("  keystroke clearing it, all rows back", fmt(o), fmt(f, "SELECT, no WHERE"),
-                 o / f, "<= 20 ms", o <= 20.0);
+        if (const Samples *clear = kept("searchClear " + needle)) {
+            const double o = median(clear->ours), f = median(clear->floor);
+            table.line("  keystroke clearing it, all rows back", figure(o, "ms"),
+                       figure(f, "ms", "SELECT, no WHERE"), o / f, "<= 20 ms", o <= 20.0);
         }
     }
 }
@@ -685,32 +521,11 @@ void printSummary(FILE *out) {
 } // namespace
 
 int main(int argc, char **argv) {
-    // The summary must not spoil machine-readable output on stdout.
-    FILE *summaryOut = stdout;
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], "--benchmark_format=", 19) == 0 &&
-            std::strcmp(argv[i] + 19, "console") != 0)
-            summaryOut = stderr;
-
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_defaultHandler = qInstallMessageHandler(filterMessages);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    QuillboxApplication app(argc, argv);
     MsgBox::setResponder([](const MsgBox::Request &request) {
         g_boxes << request.text;
         return QMessageBox::No;
     });
-    registerBenchmarks();
-    benchmark::RunSpecifiedBenchmarks();
-    printSummary(summaryOut);
-    if (g_connectionWarnings > 0)
-        std::fprintf(stderr,
-                     "\nNot shown: %d warnings \"QSqlDatabasePrivate::removeDatabase: connection "
-                     "... is still in use\", one each time a TDM was destroyed.\n",
-                     g_connectionWarnings);
+    const int status = runMain<QuillboxApplication>(argc, argv, registerBenchmarks, printSummary);
     MsgBox::setResponder({});
-    benchmark::Shutdown();
-    return 0;
+    return status;
 }
