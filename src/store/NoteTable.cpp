@@ -3,12 +3,33 @@
 #include "NoteColumns.h"
 #include "StoreError.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
 
 namespace {
+// The database's complaint in the program's own words where it is a common
+// one; the driver's text otherwise.
+QString describe(const QSqlError &error) {
+    // Primary SQLite result codes; extended codes carry them in the low byte.
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return QCoreApplication::translate("NoteTable", "数据库正被其他程序占用，请稍后再试");
+    case 8: // SQLITE_READONLY
+        return QCoreApplication::translate("NoteTable", "数据库文件是只读的，无法写入");
+    case 13: // SQLITE_FULL
+        return QCoreApplication::translate("NoteTable", "磁盘已满");
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        return QCoreApplication::translate("NoteTable", "数据库文件已损坏或不是笔记本文件");
+    default:
+        return error.text();
+    }
+}
+
 QString folded(QStringView name) {
     return name.toString().toCaseFolded();
 }
@@ -89,7 +110,7 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
     {
         QSqlQuery info(db);
         if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table))))
-            fail(tr("无法读取表 %1").arg(table), info.lastError().text());
+            fail(tr("无法读取表 %1").arg(table), describe(info.lastError()));
         while (info.next())
             m_columns << info.value(1).toString();
         if (m_columns.isEmpty()) {
@@ -97,7 +118,7 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
             // all; a plain statement tells which it is.
             QSqlQuery probe(db);
             if (!probe.exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 0").arg(quoteIdentifier(table))))
-                fail(tr("无法读取表 %1").arg(table), probe.lastError().text());
+                fail(tr("无法读取表 %1").arg(table), describe(probe.lastError()));
             fail(tr("表 %1 没有列").arg(table), {});
         }
     }
@@ -135,7 +156,7 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
             rows.push_back(std::move(row));
         }
         if (q.lastError().isValid())
-            fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+            fail(tr("无法读取表 %1").arg(table), describe(q.lastError()));
     };
 
     if (!keys) {
@@ -145,11 +166,11 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
         QSqlQuery q(db);
         q.setForwardOnly(true);
         if (!q.prepare(sql))
-            fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+            fail(tr("无法读取表 %1").arg(table), describe(q.lastError()));
         if (whereIndex >= 0)
             q.addBindValue(whereValue);
         if (!q.exec())
-            fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+            fail(tr("无法读取表 %1").arg(table), describe(q.lastError()));
         readAll(q);
     } else {
         // Read by key in batches, then put the rows in the order given.
@@ -164,11 +185,11 @@ void NoteTable::openImpl(const QSqlDatabase &db, const QString &table, const QSt
             if (!q.prepare(
                     select +
                     QStringLiteral(" WHERE %1 IN (%2)").arg(quoted(m_keyColumn), marks.join(u','))))
-                fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+                fail(tr("无法读取表 %1").arg(table), describe(q.lastError()));
             for (std::size_t i = 0; i < n; ++i)
                 q.addBindValue((*keys)[from + i]);
             if (!q.exec())
-                fail(tr("无法读取表 %1").arg(table), q.lastError().text());
+                fail(tr("无法读取表 %1").arg(table), describe(q.lastError()));
             readAll(q);
         }
         QHash<qint64, std::size_t> place;
@@ -234,7 +255,7 @@ QVariant NoteTable::value(const NoteRow *row, int column) const {
                       .arg(names.join(u','), quoteIdentifier(m_table), quoted(m_keyColumn)));
         q.addBindValue(row->values[m_keyColumn]);
         if (!q.exec())
-            fail(tr("无法读取记录"), q.lastError().text());
+            fail(tr("无法读取记录"), describe(q.lastError()));
         m_cachedValues.assign(m_columns.size(), QVariant());
         if (q.next()) {
             for (int i = 0; i < int(lazyColumns.size()); ++i)
@@ -276,11 +297,11 @@ NoteRow *NoteTable::insert(const QHash<int, QVariant> &values) {
             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                   .arg(quoteIdentifier(m_table), names.join(u','), marks.join(u','));
     if (!q.prepare(sql))
-        fail(tr("保存失败"), q.lastError().text());
+        fail(tr("保存失败"), describe(q.lastError()));
     for (int c : columns)
         q.addBindValue(values.value(c));
     if (!q.exec())
-        fail(tr("保存失败"), q.lastError().text());
+        fail(tr("保存失败"), describe(q.lastError()));
     const QVariant rowid = q.lastInsertId();
 
     auto owned = std::make_unique<NoteRow>();
@@ -313,13 +334,13 @@ void NoteTable::update(NoteRow *row, const QHash<int, QVariant> &values) {
     QSqlQuery q(m_db);
     if (!q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
                        .arg(quoteIdentifier(m_table), sets.join(u','), quoted(m_keyColumn))))
-        fail(tr("保存失败"), q.lastError().text());
+        fail(tr("保存失败"), describe(q.lastError()));
     for (int c : columns)
         q.addBindValue(values.value(c));
     const QVariant oldKey = row->values[m_keyColumn];
     q.addBindValue(oldKey);
     if (!q.exec())
-        fail(tr("保存失败"), q.lastError().text());
+        fail(tr("保存失败"), describe(q.lastError()));
     if (q.numRowsAffected() == 0)
         throw RowGoneError(tr("保存失败：记录已不在数据库中"));
 
@@ -345,7 +366,7 @@ void NoteTable::remove(NoteRow *row) {
                   .arg(quoteIdentifier(m_table), quoted(m_keyColumn)));
     q.addBindValue(row->values[m_keyColumn]);
     if (!q.exec())
-        fail(tr("删除失败"), q.lastError().text());
+        fail(tr("删除失败"), describe(q.lastError()));
 
     emit rowAboutToBeRemoved(row);
     if (m_cachedRow == row)

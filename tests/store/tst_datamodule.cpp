@@ -41,6 +41,7 @@ private slots:
     void filterRefusesUnknownText();
     void refusedWriteLeavesTableAndMemoryAlike();
     void postWritesOnlyColumnsSet();
+    void lockedDatabaseLeavesTableAndMemoryAlike();
 };
 
 void TestDataModule::openFailures_data() {
@@ -306,6 +307,31 @@ void TestDataModule::postWritesOnlyColumnsSet() {
     QCOMPARE(nb.value(a, "Read").toInt(), 4);
     QCOMPARE(nb.value(a, "shuqian").toInt(), 1);
     QCOMPARE(nb.value(a, "info").toString(), QStringLiteral("code"));
+}
+
+// Another program holding the file locked: the post gives up after a short
+// wait, says so, and the row is as the table holds it.
+void TestDataModule::lockedDatabaseLeavesTableAndMemoryAlike() {
+    TestNotebook nb;
+    const qint64 a = nb.addArticle(QStringLiteral("A"), 0, QStringLiteral("code"));
+    TDM dm(nullptr, nb.path());
+    nb.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QVERIFY(dm.FDQuery1.locate(QStringLiteral("NodeId"), QString::number(a)));
+    dm.FDQuery1.edit();
+    dm.FDQuery1.setField(QStringLiteral("Title"), QStringLiteral("changed"));
+    try {
+        dm.FDQuery1.post();
+        QFAIL("a post into a locked file must fail");
+    } catch (const StoreError &e) {
+        QCOMPARE(e.message(), QStringLiteral("保存失败：数据库正被其他程序占用，请稍后再试"));
+    }
+    nb.exec(QStringLiteral("COMMIT"));
+    QCOMPARE(dm.FDMemReg.fieldText(QStringLiteral("Title")), QStringLiteral("A"));
+    QCOMPARE(nb.value(a, "Title").toString(), QStringLiteral("A"));
+    dm.FDQuery1.edit();
+    dm.FDQuery1.setField(QStringLiteral("Title"), QStringLiteral("B"));
+    dm.FDQuery1.post();
+    QCOMPARE(nb.value(a, "Title").toString(), QStringLiteral("B"));
 }
 
 QTEST_MAIN(TestDataModule)
