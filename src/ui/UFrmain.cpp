@@ -18,10 +18,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -553,9 +550,9 @@ bool TFrmain::editPending() const {
 // Asks about a pending edit before the editors take another article's text.
 // Yes stores code, example and notes into the edited article; both answers
 // end the pending state.
-bool TFrmain::askAndStorePending() {
+void TFrmain::askAndStorePending() {
     if (!editPending())
-        return false;
+        return;
     const bool yes = MsgBox::askYesNo(this, UnsavedQuestion, QMessageBox::Question);
     if (yes) {
         NoteQuery &q = DM->FDQuery1;
@@ -572,7 +569,6 @@ bool TFrmain::askAndStorePending() {
     }
     setSaveState(ToolButton4, false);
     setSaveState(ToolButton9, false);
-    return true;
 }
 
 void TFrmain::showArticleText(const QString &title, const QString &code, const QString &example,

@@ -139,7 +139,7 @@ private:
     void setSaveState(QToolButton *button, bool pending);
     void editorChanged(CodeEditor *editor, QToolButton *button);
     void saveEditor(CodeEditor *editor, QToolButton *button, const QString &column);
-    bool askAndStorePending();
+    void askAndStorePending();
     void showArticleText(const QString &title, const QString &code, const QString &example,
                          const QString &notes);
     void refreshBookmarks();
