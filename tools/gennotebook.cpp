@@ -5,9 +5,11 @@
 // The same arguments always give the same file, so benchmark runs on
 // different machines measure the same data.
 //
-// Only QtCore and QtSql are used here. The table definition is the one the
-// program itself creates, read from the resource ":/src/store/schema.sql"
-// that the core library carries, so the two can never drift apart.
+// The table definition is the store's own (NoteSchema), so the two can
+// never drift apart.
+
+#include "store/NoteSchema.h"
+#include "store/StoreError.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -877,41 +879,6 @@ QString notes(Random &rng) {
 
 // Splits a script into statements. Quotes and comments are honoured so a `;`
 // inside them does not end a statement.
-QStringList splitStatements(const QString &script) {
-    QStringList statements;
-    QString current;
-    QChar quote;
-    for (qsizetype i = 0; i < script.size(); ++i) {
-        const QChar c = script.at(i);
-        const QChar next = i + 1 < script.size() ? script.at(i + 1) : QChar();
-        if (!quote.isNull()) {
-            current += c;
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'-' && next == u'-') {
-            while (i < script.size() && script.at(i) != u'\n')
-                ++i;
-            current += u'\n';
-        } else if (c == u'/' && next == u'*') {
-            const qsizetype end = script.indexOf(u"*/", i + 2);
-            i = end < 0 ? script.size() : end + 1;
-            current += u' ';
-        } else if (c == u';') {
-            if (!current.trimmed().isEmpty())
-                statements << current.trimmed();
-            current.clear();
-        } else {
-            if (c == u'\'' || c == u'"' || c == u'`')
-                quote = c;
-            else if (c == u'[')
-                quote = u']';
-            current += c;
-        }
-    }
-    if (!current.trimmed().isEmpty())
-        statements << current.trimmed();
-    return statements;
-}
 
 struct Options {
     int articles = 10000;
@@ -945,14 +912,6 @@ void exec(QSqlQuery &query) {
         throw Failure(cat(u"insert failed: ", query.lastError().text()));
 }
 
-QString readSchema() {
-    QFile file(QStringLiteral(":/src/store/schema.sql"));
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("the table definition (:/src/store/schema.sql) is not "
-                                     "built into this program"));
-    return QString::fromUtf8(file.readAll());
-}
-
 Totals generate(QSqlDatabase &db, const Options &opt) {
     Random rng(opt.seed);
     Totals totals;
@@ -963,8 +922,11 @@ Totals generate(QSqlDatabase &db, const Options &opt) {
     exec(query, QStringLiteral("PRAGMA journal_mode=OFF"));
     exec(query, QStringLiteral("PRAGMA synchronous=OFF"));
     exec(query, QStringLiteral("PRAGMA cache_size=-65536"));
-    for (const QString &statement : splitStatements(readSchema()))
-        exec(query, statement);
+    try {
+        NoteSchema::create(db);
+    } catch (const StoreError &e) {
+        throw Failure(e.message());
+    }
 
     if (!db.transaction())
         throw Failure(cat(u"cannot begin: ", db.lastError().text()));

@@ -1,6 +1,9 @@
 // Makes an empty notebook: the note table and nothing else. With
 // --keep-existing an existing file is left exactly as it is, since a user's
 // notes may live in it.
+#include "store/NoteSchema.h"
+#include "store/StoreError.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -31,11 +34,6 @@ int main(int argc, char *argv[]) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return fail(QStringLiteral("cannot make the folder of %1").arg(path));
 
-    QFile schemaFile(QStringLiteral(":/src/store/schema.sql"));
-    if (!schemaFile.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("the table definition is missing from the program"));
-    const QString schema = QString::fromUtf8(schemaFile.readAll());
-
     // Built under a temporary name and renamed at the end, so a failure never
     // leaves a half-made notebook where the program looks for one.
     const QString temp = path + QStringLiteral(".part");
@@ -46,17 +44,10 @@ int main(int argc, char *argv[]) {
         db.setDatabaseName(temp);
         if (!db.open())
             return fail(db.lastError().text());
-        QSqlQuery q(db);
-        QString statement;
-        for (const QString &line : schema.split(u'\n')) {
-            if (line.trimmed().startsWith(QStringLiteral("--")))
-                continue;
-            statement += line + u'\n';
-            if (line.trimmed().endsWith(u';')) {
-                if (!q.exec(statement))
-                    return fail(q.lastError().text());
-                statement.clear();
-            }
+        try {
+            NoteSchema::create(db);
+        } catch (const StoreError &e) {
+            return fail(e.message());
         }
         db.close();
     }

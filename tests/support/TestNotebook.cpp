@@ -1,5 +1,7 @@
 #include "TestNotebook.h"
 
+#include "store/NoteSchema.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,26 +26,13 @@ void check(bool ok, const QSqlQuery &q) {
 
 void makeEmptyNotebook(const QString &path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile schemaFile(QStringLiteral(":/src/store/schema.sql"));
-    if (!schemaFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("schema resource missing");
     const QString name = nextConnectionName();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
         if (!db.open())
             throw std::runtime_error("cannot create test notebook");
-        QSqlQuery q(db);
-        QString statement;
-        for (const QString &line : QString::fromUtf8(schemaFile.readAll()).split(u'\n')) {
-            if (line.trimmed().startsWith(QStringLiteral("--")))
-                continue;
-            statement += line + u'\n';
-            if (line.trimmed().endsWith(u';')) {
-                check(q.exec(statement), q);
-                statement.clear();
-            }
-        }
+        NoteSchema::create(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
